@@ -1,0 +1,37 @@
+// Reads a byte source line by line through one large, growable block.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "calendar/files.h"
+
+namespace unisci {
+
+class LineReader {
+ public:
+  static constexpr std::size_t kBlock = 256 * 1024;
+
+  // With `drop_cr`, a carriage return right before a line's end is dropped,
+  // so that CR LF reads as one newline.
+  explicit LineReader(ByteSource& source, bool drop_cr = true, std::size_t block = kBlock);
+
+  // Hands out the next line without its newline; false at the end of the source.
+  // A last line that the end cuts off before its newline is a line like any other.
+  // The view stays valid until the next call. Throws FileError on a read error.
+  bool next(std::string_view& line);
+
+ private:
+  bool refill();
+
+  ByteSource& source_;
+  bool drop_cr_;
+  std::vector<char> buf_;
+  std::size_t begin_ = 0;    // first byte not yet handed out
+  std::size_t end_ = 0;      // end of the bytes read
+  std::size_t scanned_ = 0;  // bytes from begin_ known to hold no newline
+  bool at_end_ = false;
+};
+
+}  // namespace unisci

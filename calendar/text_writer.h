@@ -1,0 +1,45 @@
+// Collects output in one large block and hands it to a byte sink in large writes.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "calendar/files.h"
+
+namespace unisci {
+
+class TextWriter {
+ public:
+  static constexpr std::size_t kBlock = 256 * 1024;
+
+  explicit TextWriter(ByteSink& sink, std::size_t block = kBlock);
+
+  void put(char c) {
+    if (used_ == buf_.size()) flush();
+    buf_[used_++] = c;
+  }
+
+  void write(std::string_view text) {
+    if (text.size() > buf_.size() - used_) {
+      write_long(text);
+      return;
+    }
+    std::memcpy(buf_.data() + used_, text.data(), text.size());
+    used_ += text.size();
+  }
+
+  // Writes what is left and closes the sink. Throws FileError.
+  void close();
+
+ private:
+  void flush();
+  void write_long(std::string_view text);
+
+  ByteSink& sink_;
+  std::vector<char> buf_;
+  std::size_t used_ = 0;
+};
+
+}  // namespace unisci

@@ -1,0 +1,85 @@
+#include "dialogue/console.h"
+
+#include <climits>
+#include <cstring>
+
+namespace unisci {
+
+namespace {
+
+bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+
+const char* verb(FileError::Action action) {
+  switch (action) {
+    case FileError::Action::Open: return "impossibile aprire";
+    case FileError::Action::Read: return "impossibile leggere";
+    case FileError::Action::Create: return "impossibile creare";
+    case FileError::Action::Write: return "impossibile scrivere";
+  }
+  return "errore su";
+}
+
+}  // namespace
+
+Console::Console(std::istream& in, std::ostream& out, std::ostream& err, bool utf8)
+    : in_(in), out_(out), err_(err), utf8_(utf8) {}
+
+void Console::say(std::string_view text) {
+  if (!utf8_) {
+    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return;
+  }
+  for (char c : text) {
+    if (c == '\xE8')
+      out_ << "\xC3\xA8";
+    else
+      out_.put(c);
+  }
+}
+
+std::optional<char> Console::read_answer() {
+  out_.flush();
+  int c = in_.get();
+  if (c == std::char_traits<char>::eof()) return std::nullopt;
+  in_.get();  // the discarded character; its absence does not matter
+  return static_cast<char>(c);
+}
+
+Console::Number Console::read_number(int& value) {
+  out_.flush();
+  constexpr int kEof = std::char_traits<char>::eof();
+  while (is_space(in_.peek())) in_.get();
+  int c = in_.peek();
+  bool negative = c == '-';
+  if (c == '+' || c == '-') {
+    in_.get();
+    c = in_.peek();
+  }
+  if (c == kEof) return Number::End;
+  if (!is_digit(c)) {
+    in_.get();  // the character that stopped the number is the discarded one
+    return Number::NotANumber;
+  }
+  long long n = 0;
+  bool too_big = false;
+  for (; is_digit(c = in_.peek()); in_.get()) {
+    n = n * 10 + (c - '0');
+    if (n > static_cast<long long>(INT_MAX) + 1) too_big = true, n = 0;
+  }
+  if (too_big || (!negative && n > INT_MAX))
+    value = negative ? INT_MIN : INT_MAX;
+  else
+    value = static_cast<int>(negative ? -n : n);
+  in_.get();
+  return Number::Read;
+}
+
+void Console::report(const FileError& error) {
+  out_.flush();
+  err_ << "unisci-calendari: " << verb(error.action()) << ' ' << error.file() << ": "
+       << std::strerror(error.reason()) << '\n';
+  err_.flush();
+}
+
+}  // namespace unisci

@@ -1,0 +1,26 @@
+// unisci-calendari: merges two calendars of matches into one, ordered by date
+// and time, through a short dialogue in Italian.
+#include <clocale>
+#include <iostream>
+
+#include "calendar/files.h"
+#include "dialogue/console.h"
+#include "dialogue/run_loop.h"
+#include "dialogue/terminal.h"
+
+int main() {
+#ifdef LC_MESSAGES
+  // The system's reasons for file errors in the user's language.
+  std::setlocale(LC_MESSAGES, "");
+#endif
+  std::ios::sync_with_stdio(false);
+  unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_wants_utf8());
+  unisci::DiskFolder folder;
+  int status = unisci::run_loop(console, folder);
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "unisci-calendari: impossibile scrivere sullo standard output\n";
+    status = 1;
+  }
+  return status;
+}

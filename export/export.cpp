@@ -1,0 +1,87 @@
+#include "export/export.h"
+
+#include <charconv>
+
+#include "calendar/line_reader.h"
+
+namespace unisci {
+
+const ExportForm kSpreadsheet{
+    "", true, "\t", "\t", "", "", false,
+};
+
+const ExportForm kWebPage{
+    "<HTML>\n<BODY>\n<TABLE border=1 bgcolor=#80ff80>\n"
+    "<TR><TD><b>N</b></TD><TD align=center><b>DATA</b></TD>"
+    "<TD align=center><b>ORARIO</b></TD><TD align=center><b>LUOGO</b></TD>"
+    "<TD align=center><b>PARTITA</b></TD></TR>",
+    false,
+    "<TR bgcolor=#c0ffff>\n\t<TD>",
+    "</TD>\n\t<TD>",
+    "\t</TD>\n</TR>\n",
+    "\n</TABLE>\n</BODY>\n</HTML>",
+    true,
+};
+
+std::size_t cut_cells(std::string_view riga, Cells& cells) {
+  auto at = [&](std::size_t i) { return i < riga.size() ? riga[i] : '\0'; };
+  std::size_t n = 0;
+  if (at(0) != 'G' && at(1) != 'i' && at(2) != 'o') {
+    for (std::size_t space; n < cells.size() - 1 && (space = riga.find(' ')) != riga.npos; ++n) {
+      cells[n] = riga.substr(0, space);
+      riga.remove_prefix(space + 1);
+    }
+  }
+  cells[n] = riga;
+  return n + 1;
+}
+
+namespace {
+
+void write_escaped(TextWriter& out, std::string_view text) {
+  for (std::size_t special; (special = text.find_first_of("&<>")) != text.npos;) {
+    out.write(text.substr(0, special));
+    switch (text[special]) {
+      case '&': out.write("&amp;"); break;
+      case '<': out.write("&lt;"); break;
+      default: out.write("&gt;"); break;
+    }
+    text.remove_prefix(special + 1);
+  }
+  out.write(text);
+}
+
+void write_row(TextWriter& out, std::string_view riga, std::int64_t m, const ExportForm& form) {
+  if (form.numbered) {
+    char number[24];
+    auto end = std::to_chars(number, number + sizeof number, m + 1).ptr;
+    out.write(std::string_view(number, static_cast<std::size_t>(end - number)));
+  }
+  out.write(form.row_opening);
+  Cells cells;
+  std::size_t n = cut_cells(riga, cells);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i > 0) out.write(form.column_break);
+    if (form.escape_markup)
+      write_escaped(out, cells[i]);
+    else
+      out.write(cells[i]);
+  }
+  out.put('\n');
+  out.write(form.row_closing);
+}
+
+}  // namespace
+
+void esporta(ByteSource& read3, TextWriter& write2, std::int64_t righe, const ExportForm& form) {
+  LineReader reader(read3, false);
+  write2.write(form.opening);
+  std::string_view riga;
+  for (std::int64_t m = 0; m < righe && reader.next(riga); ++m) {
+    if (riga.empty()) ++righe;
+    write_row(write2, riga, m, form);
+  }
+  write2.write(form.closing);
+}
+
+}  // namespace unisci
