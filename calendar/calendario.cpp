@@ -7,10 +7,14 @@ namespace unisci {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The unsigned stand-in of a compared character, in the same order.
-std::uint8_t ordered(signed char c) { return static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^ 0x80U); }
+std::uint8_t ordered(signed char c) {
+  return static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^ 0x80U);
+}
 
 }  // namespace
 
@@ -23,8 +27,8 @@ std::ptrdiff_t number_offset(std::string_view riga, std::ptrdiff_t previous) {
   if (space_at(3)) return 0;
   if (space_at(2)) return 1;
   if (space_at(1)) return 2;
-  auto digits = static_cast<std::size_t>(
-      std::find_if_not(riga.begin(), riga.end(), is_digit) - riga.begin());
+  auto digits =
+      static_cast<std::size_t>(std::find_if_not(riga.begin(), riga.end(), is_digit) - riga.begin());
   if (digits >= 4 && space_at(digits)) return 3 - static_cast<std::ptrdiff_t>(digits);
   return previous;
 }
@@ -37,8 +41,16 @@ Chiave chiave(std::string_view riga, std::ptrdiff_t o, int a) {
     bool after_year;
   };
   static constexpr std::array<Level, 10> kLevels{{
-      {10, true}, {11, true}, {7, false}, {8, false}, {4, false}, {5, false},
-      {13, true}, {14, true}, {16, true}, {17, true},
+      {10, true},
+      {11, true},
+      {7, false},
+      {8, false},
+      {4, false},
+      {5, false},
+      {13, true},
+      {14, true},
+      {16, true},
+      {17, true},
   }};
   std::array<std::uint8_t, 10> c{};
   for (std::size_t i = 0; i < kLevels.size(); ++i)

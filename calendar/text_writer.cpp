@@ -2,7 +2,8 @@
 
 namespace unisci {
 
-TextWriter::TextWriter(ByteSink& sink, std::size_t block) : sink_(sink), buf_(block > 0 ? block : 1) {}
+TextWriter::TextWriter(ByteSink& sink, std::size_t block)
+    : sink_(sink), buf_(block > 0 ? block : 1) {}
 
 void TextWriter::flush() {
   if (used_ > 0) sink_.write(buf_.data(), used_);

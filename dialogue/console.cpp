@@ -7,8 +7,12 @@ namespace unisci {
 
 namespace {
 
-bool is_space(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_space(int c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
 
 const char* verb(FileError::Action action) {
   switch (action) {

@@ -48,10 +48,14 @@ const OutputForm* form_for(char formato) {
   static const OutputForm kExcel{"temp.txt", "calendario.xls", &kSpreadsheet};
   static const OutputForm kWeb{"temp.txt", "calendario.html", &kWebPage};
   switch (formato) {
-    case 't': case 'T': return &kText;
-    case 'w': case 'W': return &kWord;
-    case 'x': case 'X': return &kExcel;
-    case 'h': case 'H': return &kWeb;
+    case 't':
+    case 'T': return &kText;
+    case 'w':
+    case 'W': return &kWord;
+    case 'x':
+    case 'X': return &kExcel;
+    case 'h':
+    case 'H': return &kWeb;
     default: return nullptr;
   }
 }
@@ -110,8 +114,8 @@ std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, cons
 
 // Merges the two calendars into the target and, for the table forms, converts
 // the merged text. Returns the number of matches. Throws FileError.
-std::int64_t merge_and_convert(Folder& folder, Target& target, ByteSource& read1,
-                               ByteSource& read2, int anno1, int anno2, NumberOffsets& offsets) {
+std::int64_t merge_and_convert(Folder& folder, Target& target, ByteSource& read1, ByteSource& read2,
+                               int anno1, int anno2, NumberOffsets& offsets) {
   TextWriter write1(*target.write1);
   InputCalendar cal1(read1, anno1, offsets.v);
   InputCalendar cal2(read2, anno2, offsets.w);
