@@ -1,0 +1,90 @@
+// In-memory stand-ins for the calendar files, for tests and fuzzing.
+#pragma once
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "calendar/files.h"
+
+namespace unisci::testing {
+
+// Hands out a string at most `chunk` bytes per read, so that small chunks
+// show every boundary case of the reader.
+class StringSource : public ByteSource {
+ public:
+  explicit StringSource(std::string_view text, std::size_t chunk = 1 << 20)
+      : text_(text), chunk_(chunk) {}
+
+  std::size_t read(char* buf, std::size_t n) override {
+    std::size_t got = std::min({n, chunk_, text_.size()});
+    text_.copy(buf, got);
+    text_.remove_prefix(got);
+    return got;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t chunk_;
+};
+
+// Collects what is written into `text`; fails with ENOSPC once `room` bytes
+// have been written.
+class StringSink : public ByteSink {
+ public:
+  explicit StringSink(std::string& text, std::size_t room = std::string::npos)
+      : text_(text), room_(room) {}
+
+  void write(const char* buf, std::size_t n) override {
+    if (n > room_ - std::min(room_, text_.size())) {
+      throw FileError(FileError::Action::Write, "memoria", ENOSPC);
+    }
+    text_.append(buf, n);
+  }
+  void close() override {}
+
+ private:
+  std::string& text_;
+  std::size_t room_;
+};
+
+// A working folder in memory. Names in `folders` are folders: they cannot be
+// created, and reading them fails as reading a folder does.
+class MemoryFolder : public Folder {
+ public:
+  std::map<std::string, std::string> files;
+  std::set<std::string> folders;
+
+  std::unique_ptr<ByteSource> open(const std::string& name) override {
+    if (folders.count(name) > 0) return std::make_unique<FailingSource>(name);
+    auto found = files.find(name);
+    if (found == files.end()) throw FileError(FileError::Action::Open, name, ENOENT);
+    return std::make_unique<StringSource>(found->second);
+  }
+
+  std::unique_ptr<ByteSink> create(const std::string& name) override {
+    if (folders.count(name) > 0) throw FileError(FileError::Action::Create, name, EISDIR);
+    std::string& text = files[name];
+    text.clear();
+    return std::make_unique<StringSink>(text);
+  }
+
+ private:
+  class FailingSource : public ByteSource {
+   public:
+    explicit FailingSource(std::string name) : name_(std::move(name)) {}
+    std::size_t read(char*, std::size_t) override {
+      throw FileError(FileError::Action::Read, name_, EISDIR);
+    }
+
+   private:
+    std::string name_;
+  };
+};
+
+}  // namespace unisci::testing
