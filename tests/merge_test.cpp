@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "memory_files.h"
+#include "worked_example.h"
 
 namespace unisci::testing {
 namespace {
@@ -42,22 +43,10 @@ Merged merge(const std::string& text1, int anno1, const std::string& text2, int 
   return merge(text1, anno1, text2, anno2, v, w, size);
 }
 
-const std::string kExample1 =
-    "Giornata 1\n1 07/09/08 15:00 Roma Alfa - Beta\n2 14/09/08 20:45 Bari Gamma - Delta\n";
-const std::string kExample2 =
-    "10 07/09/2008 18:00 Lecce Epsilon - Zeta\n11 10/09/2008 15:00 Siena Eta - Theta\n";
-
 TEST(Merge, WorkedExample) {
   for (std::size_t size : {1U, 2U, 3U, 5U, 256U * 1024U}) {
     Merged merged = merge(kExample1, 2, kExample2, 4, size);
-    EXPECT_EQ(merged.text,
-              "1 07/09/08 15:00 Roma Alfa - Beta\n"
-              "10 07/09/08 18:00 Lecce Epsilon - Zeta\n"
-              "\n"
-              "11 10/09/08 15:00 Siena Eta - Theta\n"
-              "\n"
-              "2 14/09/08 20:45 Bari Gamma - Delta\n")
-        << "size " << size;
+    EXPECT_EQ(merged.text, kExampleMerged) << "size " << size;
     EXPECT_EQ(merged.count, 4) << "size " << size;
   }
 }
