@@ -109,20 +109,6 @@ TEST(Console, ReadNumberAsACFormattedRead) {
   }
 }
 
-// An answer of two letters at a year question: each letter costs one
-// question, and the third question waits for what comes next.
-TEST(Console, TwoLettersAtANumberQuestion) {
-  std::istringstream in("ab\n\n4\n");
-  std::ostringstream out, err;
-  Console console(in, out, err, false);
-  int value = 7;
-  EXPECT_EQ(console.read_number(value), Console::Number::NotANumber);
-  EXPECT_EQ(console.read_number(value), Console::Number::NotANumber);
-  EXPECT_EQ(value, 7);
-  EXPECT_EQ(console.read_number(value), Console::Number::Read);
-  EXPECT_EQ(value, 4);
-}
-
 TEST(Console, SayWritesTheBytesOrUtf8) {
   const std::string text = "Di quante cifre \xE8 composto l'anno?\n";
   std::istringstream in;

@@ -61,16 +61,5 @@ TEST(LineReader, EveryBlockAndChunkSize) {
   }
 }
 
-TEST(LineReader, DefaultBlockReadsManyLines) {
-  std::string input;
-  std::vector<std::string> expected;
-  for (int i = 0; i < 50000; ++i) {
-    expected.push_back(std::to_string(i) + (i % 7 == 0 ? std::string(300, 'a') : ""));
-    input += expected.back() + (i % 3 == 0 ? "\r\n" : "\n");
-  }
-  StringSource source(input, 4093);
-  EXPECT_EQ(read_all(source, true, LineReader::kBlock), expected);
-}
-
 }  // namespace
 }  // namespace unisci::testing
