@@ -46,12 +46,14 @@ class DiskSink : public ByteSink {
   DiskSink& operator=(const DiskSink&) = delete;
 
   void write(const char* buf, std::size_t n) override {
+    empty();
     errno = 0;
-    if (std::fwrite(buf, 1, n, f_) != n) fail();
+    if (std::fwrite(buf, 1, n, f_) != n) fail(FileError::Action::Write);
   }
 
   void close() override {
     if (f_ == nullptr) return;
+    empty();
     std::FILE* f = f_;
     f_ = nullptr;
     errno = 0;
@@ -62,12 +64,23 @@ class DiskSink : public ByteSink {
   }
 
  private:
-  [[noreturn]] void fail() {
-    throw FileError(FileError::Action::Write, name_, errno != 0 ? errno : EIO);
+  // Reopens the file, which was opened for appending, emptied for writing.
+  void empty() {
+    if (emptied_) return;
+    emptied_ = true;
+    errno = 0;
+    f_ = std::freopen(name_.c_str(), "wb", f_);
+    if (f_ == nullptr) fail(FileError::Action::Create);
+    std::setvbuf(f_, nullptr, _IONBF, 0);
+  }
+
+  [[noreturn]] void fail(FileError::Action action) {
+    throw FileError(action, name_, errno != 0 ? errno : EIO);
   }
 
   std::FILE* f_;
   std::string name_;
+  bool emptied_ = false;
 };
 
 }  // namespace
@@ -83,9 +96,8 @@ std::unique_ptr<ByteSource> DiskFolder::open(const std::string& name) {
 
 std::unique_ptr<ByteSink> DiskFolder::create(const std::string& name) {
   errno = 0;
-  std::FILE* f = std::fopen(name.c_str(), "wb");
+  std::FILE* f = std::fopen(name.c_str(), "ab");
   if (f == nullptr) throw FileError(FileError::Action::Create, name, errno != 0 ? errno : EACCES);
-  std::setvbuf(f, nullptr, _IONBF, 0);
   return std::make_unique<DiskSink>(f, name);
 }
 

@@ -49,7 +49,10 @@ class Folder {
  public:
   virtual ~Folder() = default;
   virtual std::unique_ptr<ByteSource> open(const std::string& name) = 0;
-  // Creates the file, or empties it if it exists.
+  // Creates the file if it does not exist, so that a target that cannot be
+  // created shows at once. An existing file is emptied only when the first
+  // byte is written or the sink is closed: a run that fails before that
+  // leaves the earlier file whole.
   virtual std::unique_ptr<ByteSink> create(const std::string& name) = 0;
 };
 

@@ -33,7 +33,8 @@ class StringSource : public ByteSource {
   std::size_t chunk_;
 };
 
-// Collects what is written into `text`; fails with ENOSPC once `room` bytes
+// Collects what is written into `text`, which it empties at the first write
+// or at the close, as a file target does; fails with ENOSPC once `room` bytes
 // have been written.
 class StringSink : public ByteSink {
  public:
@@ -41,16 +42,23 @@ class StringSink : public ByteSink {
       : text_(text), room_(room) {}
 
   void write(const char* buf, std::size_t n) override {
+    empty();
     if (n > room_ - std::min(room_, text_.size())) {
       throw FileError(FileError::Action::Write, "memoria", ENOSPC);
     }
     text_.append(buf, n);
   }
-  void close() override {}
+  void close() override { empty(); }
 
  private:
+  void empty() {
+    if (!emptied_) text_.clear();
+    emptied_ = true;
+  }
+
   std::string& text_;
   std::size_t room_;
+  bool emptied_ = false;
 };
 
 // A working folder in memory. Names in `folders` are folders: they cannot be
@@ -69,9 +77,7 @@ class MemoryFolder : public Folder {
 
   std::unique_ptr<ByteSink> create(const std::string& name) override {
     if (folders.count(name) > 0) throw FileError(FileError::Action::Create, name, EISDIR);
-    std::string& text = files[name];
-    text.clear();
-    return std::make_unique<StringSink>(text);
+    return std::make_unique<StringSink>(files[name]);
   }
 
  private:
