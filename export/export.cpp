@@ -1,6 +1,6 @@
 #include "export/export.h"
 
-#include <charconv>
+#include <array>
 
 #include "calendar/line_reader.h"
 
@@ -61,12 +61,28 @@ void write_escaped(TextWriter& out, std::string_view text) {
   out.write(text);
 }
 
-void write_row(TextWriter& out, std::string_view riga, std::int64_t m, const ExportForm& form) {
-  if (form.numbered) {
-    char number[24];
-    auto end = std::to_chars(number, number + sizeof number, m + 1).ptr;
-    out.write(std::string_view(number, static_cast<std::size_t>(end - number)));
+// The row number as decimal text, counted up in place: cheaper than
+// converting the number for every row.
+class RowNumber {
+ public:
+  // The next number, 1 the first time.
+  std::string_view next() {
+    std::size_t i = digits_.size();
+    while (i > first_ && digits_[i - 1] == '9') digits_[--i] = '0';
+    if (i == first_)
+      digits_[--first_] = '1';
+    else
+      ++digits_[i - 1];
+    return {digits_.data() + first_, digits_.size() - first_};
   }
+
+ private:
+  std::array<char, 24> digits_{};  // more digits than any count of rows
+  std::size_t first_ = digits_.size();
+};
+
+void write_row(TextWriter& out, std::string_view riga, RowNumber& number, const ExportForm& form) {
+  if (form.numbered) out.write(number.next());
   out.write(form.row_opening);
   Cells cells;
   std::size_t n = cut_cells(riga, cells);
@@ -87,9 +103,10 @@ void esporta(ByteSource& read3, TextWriter& write2, std::int64_t righe, const Ex
   LineReader reader(read3, false);
   write2.write(form.opening);
   std::string_view riga;
+  RowNumber number;
   for (std::int64_t m = 0; m < righe && reader.next(riga); ++m) {
     if (riga.empty()) ++righe;
-    write_row(write2, riga, m, form);
+    write_row(write2, riga, number, form);
   }
   write2.write(form.closing);
 }
