@@ -87,7 +87,9 @@ void write_line(TextWriter& out, std::string_view riga, std::ptrdiff_t o, int an
 
 InputCalendar::InputCalendar(ByteSource& source, int anno, std::ptrdiff_t& offset,
                              std::size_t block)
-    : read_(source, true, block), anno_(anno), a_(anno == 2 ? 0 : 2), offset_(offset) {}
+    : read_(source, true, block), anno_(anno), a_(anno == 2 ? 0 : 2), offset_(offset) {
+  advance();
+}
 
 bool InputCalendar::advance() {
   while (!ended_) {

@@ -67,7 +67,8 @@ void write_line(TextWriter& out, std::string_view riga, std::ptrdiff_t o, int an
 class InputCalendar {
  public:
   // `anno` is the year width, 2 or 4. `offset` is the calendar's number offset,
-  // which the caller keeps from one run to the next.
+  // which the caller keeps from one run to the next. Reads up to the first
+  // match line. Throws FileError.
   InputCalendar(ByteSource& source, int anno, std::ptrdiff_t& offset,
                 std::size_t block = LineReader::kBlock);
 

@@ -12,7 +12,7 @@ namespace unisci {
 
 class LineReader {
  public:
-  static constexpr std::size_t kBlock = 256 * 1024;
+  static constexpr std::size_t kBlock = std::size_t{256} * 1024;
 
   // With `drop_cr`, a carriage return right before a line's end is dropped,
   // so that CR LF reads as one newline.

@@ -16,8 +16,6 @@ void take(InputCalendar& cal, TextWriter& out, bool per_data) {
 
 std::int64_t unisci(InputCalendar& cal1, InputCalendar& cal2, TextWriter& out) {
   std::int64_t righe = 0;
-  cal1.advance();
-  cal2.advance();
   while (!cal1.ended() && !cal2.ended()) {
     switch (confronta(cal1.key(), cal2.key())) {
       case Ordine::PrimaPerData: take(cal1, out, true); break;

@@ -12,7 +12,7 @@ namespace unisci {
 
 class TextWriter {
  public:
-  static constexpr std::size_t kBlock = 256 * 1024;
+  static constexpr std::size_t kBlock = std::size_t{256} * 1024;
 
   explicit TextWriter(ByteSink& sink, std::size_t block = kBlock);
 

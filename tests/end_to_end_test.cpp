@@ -2,18 +2,28 @@
 // standard output, exit status and every file it leaves, byte for byte.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "program_run.h"
+#include "worked_example.h"
 
 namespace unisci::testing {
 namespace {
 
+using Files = std::map<std::string, std::string>;
+
 const std::string kFormatQuestion =
     "In quale formato vuoi che venga salvato il calendario?(scrivi t per file di testo,w per "
     "Word,x per Ecxel,h per pagina web e poi premi invio)\n";
+const std::string kInvalidFormat = "Hai inserito un valore non corretto!\n";
 const std::string kYearQuestion1 =
     "Di quante cifre \xE8 composto l'anno delle date presenti in calendario1.txt?\n";
 const std::string kYearQuestion2 =
     "Di quante cifre \xE8 composto l'anno delle date presenti in calendario2.txt?\n";
+const std::string kInvalidYear =
+    "Inserimento delle cifre attribuite all'anno non corretto! Riprovare:\n";
 const std::string kRestartQuestion =
     "\nVoui ricominciare?(y/n)\nNB:Scegliendo lo stesso formato dell'esecuzione precedente, si "
     "sovrascrive il vecchio file\n";
@@ -29,27 +39,295 @@ std::string count_text(int gare, const std::string& file) {
   return text;
 }
 
-const std::string kExample1 =
-    "Giornata 1\n1 07/09/08 15:00 Roma Alfa - Beta\n2 14/09/08 20:45 Bari Gamma - Delta\n";
-const std::string kExample2 =
-    "10 07/09/2008 18:00 Lecce Epsilon - Zeta\n11 10/09/2008 15:00 Siena Eta - Theta\n";
-const std::string kExampleMerged =
-    "1 07/09/08 15:00 Roma Alfa - Beta\n10 07/09/08 18:00 Lecce Epsilon - Zeta\n\n"
-    "11 10/09/08 15:00 Siena Eta - Theta\n\n2 14/09/08 20:45 Bari Gamma - Delta\n";
+// The whole dialogue of a run answered right at the first try.
+std::string plain_run(int gare, const std::string& file) {
+  return kFormatQuestion + kYearQuestion1 + kYearQuestion2 + count_text(gare, file) +
+         kRestartQuestion;
+}
 
-TEST(WorkedExample, TextForm) {
+// One use of the program that ends well: the calendars, the answers typed,
+// and what it writes on standard output and leaves beside the calendars.
+struct Session {
+  std::string text1;
+  std::string text2;
+  std::string answers;
+  std::string out;
+  Files made;
+};
+
+// Runs the session in a fresh folder and checks every byte that it leaves.
+void expect_session(const Session& s, const std::string& locale = "C",
+                    Output output = Output::File) {
   ScratchFolder folder;
-  folder.write("calendario1.txt", kExample1);
-  folder.write("calendario2.txt", kExample2);
-  ProgramRun run = folder.run("t\n2\n4\nn\n");
-  EXPECT_EQ(run.out, kFormatQuestion + kYearQuestion1 + kYearQuestion2 +
-                         count_text(4, "calendario.txt") + kRestartQuestion);
+  folder.write("calendario1.txt", s.text1);
+  folder.write("calendario2.txt", s.text2);
+  ProgramRun run = folder.run(s.answers, locale, output);
+  Files expected = s.made;
+  expected["calendario1.txt"] = s.text1;
+  expected["calendario2.txt"] = s.text2;
+  EXPECT_EQ(run.out, s.out);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.status, 0);
-  std::map<std::string, std::string> expected{{"calendario1.txt", kExample1},
-                                              {"calendario2.txt", kExample2},
-                                              {"calendario.txt", kExampleMerged}};
   EXPECT_EQ(run.folder, expected);
+}
+
+TEST(WorkedExample, EveryForm) {
+  struct Case {
+    std::string letter;
+    std::string result;
+    Files made;
+  };
+  const Files text{{"calendario.txt", kExampleMerged}};
+  const Files word{{"calendario.doc", kExampleMerged}};
+  const Files table{{"temp.txt", kExampleMerged}, {"calendario.xls", kExampleTable}};
+  const Files page{{"temp.txt", kExampleMerged}, {"calendario.html", kExamplePage}};
+  const std::vector<Case> cases{
+      {"t", "calendario.txt", text},  {"T", "calendario.txt", text},
+      {"w", "calendario.doc", word},  {"W", "calendario.doc", word},
+      {"x", "calendario.xls", table}, {"X", "calendario.xls", table},
+      {"h", "calendario.html", page}, {"H", "calendario.html", page},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.letter);
+    expect_session(
+        {kExample1, kExample2, c.letter + "\n2\n4\nn\n", plain_run(4, c.result), c.made});
+  }
+}
+
+// Answers typed in every way the dialogue reads them, on the worked example.
+TEST(Dialogue, Answers) {
+  struct Case {
+    const char* name;
+    std::string answers;
+    std::string out;
+    Files made;
+  };
+  const std::string ok = count_text(4, "calendario.txt") + kRestartQuestion;
+  const Files text{{"calendario.txt", kExampleMerged}};
+  const std::vector<Case> cases{
+      {"t and w typed together", "tw\n2\n4\nn\n", plain_run(4, "calendario.txt"), text},
+      {"Enter alone: the next character is discarded", "\nxt\n2\n4\nn\n",
+       kFormatQuestion + kInvalidFormat + kFormatQuestion + kYearQuestion1 + kYearQuestion2 + ok,
+       text},
+      {"a wrong letter", "q\nt\n2\n4\nn\n",
+       kFormatQuestion + kInvalidFormat + kFormatQuestion + kYearQuestion1 + kYearQuestion2 + ok,
+       text},
+      {"a width of 3, then of 5", "t\n3\n2\n5\n4\nn\n",
+       kFormatQuestion + kYearQuestion1 + kInvalidYear + kYearQuestion1 + kYearQuestion2 +
+           kInvalidYear + kYearQuestion2 + ok,
+       text},
+      {"two letters at a year question", "t\nab\n2\n4\nn\n",
+       kFormatQuestion + kYearQuestion1 + kInvalidYear + kYearQuestion1 + kInvalidYear +
+           kYearQuestion1 + kYearQuestion2 + ok,
+       text},
+      {"a width after empty lines and spaces", "t\n\n\n  2\n\t4\nn\n",
+       plain_run(4, "calendario.txt"), text},
+      {"a width with a sign or leading zeros", "t\n+2\n004\nn\n", plain_run(4, "calendario.txt"),
+       text},
+      {"widths that wrap around to 2 and 4 are wrong", "t\n4294967298\n2\n-4294967292\n4\nn\n",
+       kFormatQuestion + kYearQuestion1 + kInvalidYear + kYearQuestion1 + kYearQuestion2 +
+           kInvalidYear + kYearQuestion2 + ok,
+       text},
+      {"Y starts again, n ends",
+       "t\n2\n4\nY\nw\n2\n4\nn\n",
+       plain_run(4, "calendario.txt") + plain_run(4, "calendario.doc"),
+       {{"calendario.txt", kExampleMerged}, {"calendario.doc", kExampleMerged}}},
+      {"y starts again with the other table form",
+       "x\n2\n4\ny\nh\n2\n4\nn\n",
+       plain_run(4, "calendario.xls") + plain_run(4, "calendario.html"),
+       {{"temp.txt", kExampleMerged},
+        {"calendario.xls", kExampleTable},
+        {"calendario.html", kExamplePage}}},
+      {"any other answer ends", "t\n2\n4\nN\ny\n", plain_run(4, "calendario.txt"), text},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    expect_session({kExample1, kExample2, c.answers, c.out, c.made});
+  }
+}
+
+// A restart with the same form empties and rewrites its files.
+TEST(Dialogue, RestartWithTheSameFormOverwrites) {
+  for (const std::string letter : {"t", "x", "h"}) {
+    SCOPED_TRACE(letter);
+    ScratchFolder once;
+    once.write("calendario1.txt", kExample1);
+    once.write("calendario2.txt", kExample2);
+    ProgramRun first = once.run(letter + "\n2\n4\nn\n");
+    expect_session({kExample1, kExample2, letter + "\n2\n4\ny\n" + letter + "\n2\n4\nn\n",
+                    first.out + first.out, first.folder});
+  }
+}
+
+// A calendar line with no space where a match number ends is read with the
+// number offset of the last earlier line that had one, even from an earlier
+// run: "10ab" is first compared with the starting offset, then with the
+// offset of "1000" that ended the first run.
+TEST(Dialogue, NumberOffsetKeptFromAnEarlierRun) {
+  expect_session({"10ab 07/09/08 15:00 Roma A - B\n1000 01/01/09 10:00 Bari C - D\n",
+                  "1 01/09/08 12:00 Lecce E - F\n",
+                  "t\n2\n2\ny\nw\n2\n2\nn\n",
+                  plain_run(3, "calendario.txt") + plain_run(3, "calendario.doc"),
+                  {{"calendario.txt",
+                    "10ab 07/09/08 15:00 Roma A - B\n\n1 01/09/08 12:00 Lecce E - F\n\n"
+                    "1000 01/01/09 10:00 Bari C - D\n"},
+                   {"calendario.doc",
+                    "1 01/09/08 12:00 Lecce E - F\n\n10ab 07/09/08 15:00 Roma A - B\n"
+                    "1000 01/01/09 10:00 Bari C - D\n"}}});
+}
+
+std::string read_example(const std::string& name) {
+  return read_file(std::string(UNISCI_EXAMPLES) + "/" + name);
+}
+
+TEST(Examples, RealisticPair) {
+  expect_session({read_example("calendario1.txt"),
+                  read_example("calendario2.txt"),
+                  "t\n2\n4\nn\n",
+                  plain_run(25, "calendario.txt"),
+                  {{"calendario.txt",
+                    "101 03/09/08 20:30 Cant\xF9 Cant\xF9 - Erba\n\n"
+                    "102 03/09/08 20:30 Mariano Mariano - Lecco\n\n"
+                    "1 07/09/08 15:30 Forl\xEC Forl\xEC - Cesenatico\n"
+                    "103 07/09/08 15:30 Erba Erba - Mariano\n\n"
+                    "2 07/09/08 15:30 Faenza Faenza - Lugo\n"
+                    "104 07/09/08 17:00 Lecco Lecco - Cant\xF9\n"
+                    "3 07/09/08 20:30 Riccione Riccione - Santarcangelo\n\n"
+                    "105 10/09/08 20:30 Cant\xF9 Cant\xF9 - Mariano\n\n"
+                    "106 10/09/08 20:45 Erba Erba - Lecco\n\n"
+                    "107 14/09/08 15:00 Mariano Mariano - Cant\xF9\n"
+                    "4 14/09/08 15:30 Cesenatico Cesenatico - Faenza\n\n"
+                    "5 14/09/08 15:30 Lugo Lugo - Riccione\n\n"
+                    "6 14/09/08 15:30 Santarcangelo Santarcangelo - Forl\xEC\n\n"
+                    "7 17/09/08 20:30 Faenza Faenza - Riccione\n"
+                    "108 17/09/08 20:30 Lecco Lecco - Erba\n\n"
+                    "8 17/09/08 20:30 Forl\xEC Forl\xEC - Santarcangelo\n\n"
+                    "9 17/09/08 20:30 Lugo Lugo - Cesenatico\n\n"
+                    "10 21/09/08 15:30 Cesenatico Cesenatico - Riccione\n\n"
+                    "11 21/09/08 15:30 Santarcangelo Santarcangelo - Lugo\n\n"
+                    "12 21/09/08 18:00 Faenza Faenza - Forl\xEC\n\n"
+                    "109 24/09/08 20:30 Mariano Mariano - Erba\n\n"
+                    "110 24/09/08 20:30 Lecco Lecco - Cant\xF9\n\n"
+                    "13 20/12/08 14:30 Lugo Lugo - Forl\xEC\n\n"
+                    "111 07/01/09 20:30 Forl\xEC Cant\xF9 - Lecco\n\n"
+                    "14 10/01/09 14:30 Riccione Riccione - Faenza\n"}}});
+}
+
+TEST(Examples, WorkedExampleFiles) {
+  EXPECT_EQ(read_example("esempio1.txt"), kExample1);
+  EXPECT_EQ(read_example("esempio2.txt"), kExample2);
+}
+
+std::string crlf(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return out;
+}
+
+std::string without_final_newline(const std::string& text) {
+  return text.substr(0, text.size() - 1);
+}
+
+// Calendars whose line ends differ from the worked example's give the same
+// files in every form.
+TEST(LineEnds, SameFilesAsTheWorkedExample) {
+  struct Case {
+    const char* name;
+    std::string text1;
+    std::string text2;
+  };
+  const std::vector<Case> cases{
+      {"CR LF", crlf(kExample1), crlf(kExample2)},
+      {"CR LF and LF mixed", crlf(kExample1), kExample2},
+      {"no newline at the end", without_final_newline(kExample1), without_final_newline(kExample2)},
+      {"CR LF, no newline at the end", without_final_newline(crlf(kExample1)),
+       without_final_newline(crlf(kExample2))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    expect_session({c.text1,
+                    c.text2,
+                    "t\n2\n4\ny\nx\n2\n4\nn\n",
+                    plain_run(4, "calendario.txt") + plain_run(4, "calendario.xls"),
+                    {{"calendario.txt", kExampleMerged},
+                     {"temp.txt", kExampleMerged},
+                     {"calendario.xls", kExampleTable}}});
+  }
+}
+
+// A last line cut off before its newline is counted and exported like any
+// other, whether the merge or the drain writes it.
+TEST(LineEnds, LastLineWithoutNewline) {
+  expect_session({"1 01/01/08 10:00 Roma A\n3 03/01/08 10:00 Lecce C",
+                  "2 02/01/2008 10:00 Bari B\n4 04/01/2008 10:00 Siena D",
+                  "x\n2\n4\nn\n",
+                  plain_run(4, "calendario.xls"),
+                  {{"temp.txt",
+                    "1 01/01/08 10:00 Roma A\n\n2 02/01/08 10:00 Bari B\n\n"
+                    "3 03/01/08 10:00 Lecce C\n\n4 04/01/08 10:00 Siena D\n"},
+                   {"calendario.xls",
+                    "1\t1\t01/01/08\t10:00\tRoma\tA\n2\t\n3\t2\t02/01/08\t10:00\tBari\tB\n4\t\n"
+                    "5\t3\t03/01/08\t10:00\tLecce\tC\n6\t\n7\t4\t04/01/08\t10:00\tSiena\tD\n"}}});
+}
+
+TEST(LongLines, KeptWhole) {
+  const std::string match(100 * 1024, 'x');
+  const std::string page_opening = kExamplePage.substr(0, kExamplePage.find("<TR bgcolor"));
+  expect_session(
+      {"1 01/01/2008 10:00 Roma " + match + "\n",
+       "Giornata " + match + "\n2 01/01/08 11:00 Bari B\n",
+       "h\n4\n2\nn\n",
+       plain_run(2, "calendario.html"),
+       {{"temp.txt", "1 01/01/08 10:00 Roma " + match + "\n2 01/01/08 11:00 Bari B\n"},
+        {"calendario.html", page_opening +
+                                "<TR bgcolor=#c0ffff>\n\t<TD>1</TD>\n\t<TD>01/01/08</TD>\n"
+                                "\t<TD>10:00</TD>\n\t<TD>Roma</TD>\n\t<TD>" +
+                                match +
+                                "\n\t</TD>\n</TR>\n"
+                                "<TR bgcolor=#c0ffff>\n\t<TD>2</TD>\n\t<TD>01/01/08</TD>\n"
+                                "\t<TD>11:00</TD>\n\t<TD>Bari</TD>\n\t<TD>B\n\t</TD>\n</TR>\n"
+                                "\n</TABLE>\n</BODY>\n</HTML>"}}});
+}
+
+// Calendars of a thousand matches or more: numbers of four and five digits
+// still find their dates, and the century digits that go are the date's.
+TEST(MatchNumbers, FourAndFiveDigits) {
+  expect_session(
+      {"999 05/03/2008 13:00 Roma A\n1000 05/03/2008 14:00 Roma B\n"
+       "10000 06/03/2008 14:00 Roma D\n",
+       "12 05/03/08 15:00 Bari C\n",
+       "t\n4\n2\nn\n",
+       plain_run(4, "calendario.txt"),
+       {{"calendario.txt",
+         "999 05/03/08 13:00 Roma A\n1000 05/03/08 14:00 Roma B\n"
+         "12 05/03/08 15:00 Bari C\n\n10000 06/03/08 14:00 Roma D\n"}}});
+}
+
+// "è" is written as UTF-8 only to a terminal whose locale uses it.
+TEST(Encoding, UTF8OnlyOnAUTF8Terminal) {
+  struct Case {
+    const char* locale;
+    Output output;
+    bool utf8;
+  };
+  const std::vector<Case> cases{
+      {"C.UTF-8", Output::Pipe, false},
+      {"it_IT.UTF-8", Output::File, false},
+      {"C.UTF-8", Output::Terminal, true},
+      {"C", Output::Terminal, false},
+      {"it_IT.ISO-8859-1", Output::Terminal, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.locale << ", output " << static_cast<int>(c.output));
+    std::string out = plain_run(4, "calendario.txt");
+    if (c.utf8) {
+      for (std::size_t at; (at = out.find('\xE8')) != std::string::npos;)
+        out.replace(at, 1, "\xC3\xA8");
+    }
+    expect_session(
+        {kExample1, kExample2, "t\n2\n4\nn\n", out, {{"calendario.txt", kExampleMerged}}}, c.locale,
+        c.output);
+  }
 }
 
 }  // namespace

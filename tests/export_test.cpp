@@ -1,1 +1,146 @@
+// The column rule and both table forms of a merged text.
+#include "export/export.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "memory_files.h"
+#include "worked_example.h"
+
+namespace unisci::testing {
+namespace {
+
+TEST(CutCells, AtTheFirstFourSpaces) {
+  struct Case {
+    std::string riga;
+    std::vector<std::string> cells;
+  };
+  const std::vector<Case> cases{
+      {"12 14/09/08 15:00 Roma Alfa - Beta", {"12", "14/09/08", "15:00", "Roma", "Alfa - Beta"}},
+      {"12 14/09/08 15:00 Roma AlfaBeta", {"12", "14/09/08", "15:00", "Roma", "AlfaBeta"}},
+      {"12 14/09/08 15:00", {"12", "14/09/08", "15:00"}},
+      {"12 14/09/08", {"12", "14/09/08"}},
+      {"12", {"12"}},
+      {"", {""}},
+      {"1 ", {"1", ""}},
+      {"1  2", {"1", "", "2"}},
+      {"    ", {"", "", "", "", ""}},
+      {"     ", {"", "", "", "", " "}},
+      {"1 2 3 4 5 6 7", {"1", "2", "3", "4", "5 6 7"}},
+      {"1\t2 3", {"1\t2", "3"}},
+      // Lines that are not cut at all.
+      {"1 o 14/09/08 15:00 Roma A", {"1 o 14/09/08 15:00 Roma A"}},
+      {"Giornata 1", {"Giornata 1"}},
+      {"Gx y", {"Gx y"}},
+      {"1i 2 3", {"1i 2 3"}},
+      // Only the third character, not a later one.
+      {"12 o 3", {"12", "o", "3"}},
+      {"1 O 3", {"1", "O", "3"}},
+  };
+  for (const Case& c : cases) {
+    Cells cells;
+    std::size_t n = cut_cells(c.riga, cells);
+    EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + static_cast<long>(n)),
+              c.cells)
+        << '"' << c.riga << '"';
+  }
+}
+
+std::string esporta_text(const std::string& merged, std::int64_t righe, const ExportForm& form,
+                         std::size_t size = 1 << 20) {
+  StringSource read3(merged, size);
+  std::string text;
+  StringSink sink(text);
+  TextWriter write2(sink, size);
+  esporta(read3, write2, righe, form);
+  write2.close();
+  return text;
+}
+
+const std::string kPageOpening =
+    "<HTML>\n<BODY>\n<TABLE border=1 bgcolor=#80ff80>\n"
+    "<TR><TD><b>N</b></TD><TD align=center><b>DATA</b></TD><TD align=center><b>ORARIO</b></TD>"
+    "<TD align=center><b>LUOGO</b></TD><TD align=center><b>PARTITA</b></TD></TR>";
+const std::string kPageClosing = "\n</TABLE>\n</BODY>\n</HTML>";
+
+// A web page row of the given cells; the last cell ends with the line's newline.
+std::string page_row(const std::vector<std::string>& cells) {
+  std::string row = "<TR bgcolor=#c0ffff>\n\t<TD>";
+  for (std::size_t i = 0; i < cells.size(); ++i) row += (i > 0 ? "</TD>\n\t<TD>" : "") + cells[i];
+  return row + "\n\t</TD>\n</TR>\n";
+}
+
+TEST(Esporta, WorkedExampleSpreadsheet) {
+  for (std::size_t size : {1U, 2U, 3U, 1U << 20}) {
+    EXPECT_EQ(esporta_text(kExampleMerged, 4, kSpreadsheet, size), kExampleTable)
+        << "size " << size;
+  }
+}
+
+TEST(Esporta, WorkedExampleWebPage) {
+  for (std::size_t size : {1U, 2U, 3U, 1U << 20}) {
+    EXPECT_EQ(esporta_text(kExampleMerged, 4, kWebPage, size), kExamplePage) << "size " << size;
+  }
+}
+
+// Which lines of a merged text become rows, in the spreadsheet form.
+TEST(Esporta, RowsOfTheMergedText) {
+  struct Case {
+    const char* name;
+    std::string merged;
+    std::int64_t righe;
+    std::string table;
+  };
+  const std::vector<Case> cases{
+      {"one match line", "12 14/09/08 15:00 Roma Alfa - Beta\n", 1,
+       "1\t12\t14/09/08\t15:00\tRoma\tAlfa - Beta\n"},
+      {"an empty line between two matches", "1 a\n\n2 b\n", 2, "1\t1\ta\n2\t\n3\t2\tb\n"},
+      {"empty lines do not use up the count", "1 a\n\n2 b\n\n\n3 c\n", 3,
+       "1\t1\ta\n2\t\n3\t2\tb\n4\t\n5\t\n6\t3\tc\n"},
+      {"a final empty line is not exported", "1 a\n2 b\n\n", 2, "1\t1\ta\n2\t2\tb\n"},
+      {"nothing after the counted lines", "1 a\n2 b\n3 c\n", 2, "1\t1\ta\n2\t2\tb\n"},
+      {"the text ends before the count: no row repeated", "1 a\n\n2 b\n", 7,
+       "1\t1\ta\n2\t\n3\t2\tb\n"},
+      {"count larger, text without final newline", "1 a\n2 b", 5, "1\t1\ta\n2\t2\tb\n"},
+      {"no match at all", "", 0, ""},
+      {"count 0 reads nothing", "1 a\n", 0, ""},
+      {"no match, count ahead of the text", "", 3, ""},
+      {"fewer than five cells", "1 14/09/08 15:00 Roma\n", 1, "1\t1\t14/09/08\t15:00\tRoma\n"},
+      {"more than four spaces", "1 14/09/08 15:00 Roma Alfa  -  Beta \n", 1,
+       "1\t1\t14/09/08\t15:00\tRoma\tAlfa  -  Beta \n"},
+      {"third character o", "1 o 14/09/08 15:00 Roma\n", 1, "1\t1 o 14/09/08 15:00 Roma\n"},
+      {"carriage return kept", "1 a\rb c\r\n", 1, "1\t1\ta\rb\tc\r\n"},
+      {"markup written as it is", "1 <b>&amp;</b>\n", 1, "1\t1\t<b>&amp;</b>\n"},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t size : {1U, 3U, 1U << 20}) {
+      EXPECT_EQ(esporta_text(c.merged, c.righe, kSpreadsheet, size), c.table)
+          << c.name << ", size " << size;
+    }
+  }
+}
+
+TEST(Esporta, WebPageRows) {
+  EXPECT_EQ(esporta_text("", 0, kWebPage), kPageOpening + kPageClosing);
+  EXPECT_EQ(
+      esporta_text("1 a\n\n2 b\n\n", 2, kWebPage),
+      kPageOpening + page_row({"1", "a"}) + page_row({""}) + page_row({"2", "b"}) + kPageClosing);
+  EXPECT_EQ(esporta_text("1 o 14/09/08 15:00\n", 9, kWebPage),
+            kPageOpening + page_row({"1 o 14/09/08 15:00"}) + kPageClosing);
+}
+
+TEST(Esporta, WebPageEscapesMarkupInCellsOnly) {
+  EXPECT_EQ(
+      esporta_text("12 14/09/08 15:00 Roma&Lazio <script>alert('x')</script> & >>\n", 1, kWebPage),
+      kPageOpening +
+          page_row({"12", "14/09/08", "15:00", "Roma&amp;Lazio",
+                    "&lt;script&gt;alert('x')&lt;/script&gt; &amp; &gt;&gt;"}) +
+          kPageClosing);
+  EXPECT_EQ(esporta_text("1 &amp; \"q\" \xE8\n", 1, kWebPage),
+            kPageOpening + page_row({"1", "&amp;amp;", "\"q\"", "\xE8"}) + kPageClosing);
+}
+
+}  // namespace
+}  // namespace unisci::testing

@@ -1,1 +1,65 @@
+// The line reader with tiny blocks and tiny reads, so that every line end,
+// carriage return and block boundary falls in every possible place.
+#include "calendar/line_reader.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "memory_files.h"
+
+namespace unisci::testing {
+namespace {
+
+struct Case {
+  const char* name;
+  std::string input;
+  bool drop_cr;
+  std::vector<std::string> lines;
+};
+
+const std::vector<Case> kCases{
+    {"empty input", "", true, {}},
+    {"one line", "abc\n", true, {"abc"}},
+    {"missing final newline", "abc\ndef", true, {"abc", "def"}},
+    {"only a newline", "\n", true, {""}},
+    {"empty lines", "\n\na\n\n", true, {"", "", "a", ""}},
+    {"CR LF", "ab\r\ncd\r\n", true, {"ab", "cd"}},
+    {"CR LF on an empty line", "\r\n\r\n", true, {"", ""}},
+    {"lone CR inside a line kept", "a\rb\nc\r\r\n", true, {"a\rb", "c\r"}},
+    {"CR kept without drop_cr", "ab\r\ncd\r\n", false, {"ab\r", "cd\r"}},
+    {"line longer than the block",
+     std::string(37, 'x') + "\n" + std::string(5, 'y') + "\n" + std::string(41, 'z'),
+     true,
+     {std::string(37, 'x'), std::string(5, 'y'), std::string(41, 'z')}},
+    {"bytes of every value",
+     std::string("\x00\xE8\xFF\x80\n", 5),
+     true,
+     {std::string("\0\xE8\xFF\x80", 4)}},
+};
+
+std::vector<std::string> read_all(StringSource& source, bool drop_cr, std::size_t block) {
+  LineReader reader(source, drop_cr, block);
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (reader.next(line)) lines.emplace_back(line);
+  // The end stays the end.
+  EXPECT_FALSE(reader.next(line));
+  return lines;
+}
+
+TEST(LineReader, EveryBlockAndChunkSize) {
+  for (const Case& c : kCases) {
+    for (std::size_t block : {1U, 2U, 3U, 4U, 7U, 64U}) {
+      for (std::size_t chunk : {1U, 2U, 3U, 1000U}) {
+        SCOPED_TRACE(::testing::Message() << c.name << ", block " << block << ", chunk " << chunk);
+        StringSource source(c.input, chunk);
+        EXPECT_EQ(read_all(source, c.drop_cr, block), c.lines);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace unisci::testing

@@ -1,1 +1,186 @@
+// The rules of a single match line: recognising it, its number offset, the
+// characters it is compared on, and how it is written with a two-digit year.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "calendar/calendario.h"
+#include "memory_files.h"
+
+namespace unisci::testing {
+namespace {
+
+TEST(MatchLine, BeginsWithADigitThenADigitOrASpace) {
+  struct Case {
+    std::string riga;
+    bool match;
+  };
+  const std::vector<Case> cases{
+      {"3 07/09/08 15:00 Roma Alfa - Beta", true},
+      {"35", true},
+      {"0 ", true},
+      {"99 Giornata", true},
+      {"2a giornata", false},
+      {"2", false},  // the second character is the newline
+      {" 3 07/09/08", false},
+      {"", false},
+      {"Giornata 1", false},
+      {"/1", false},  // the characters on either side of the digits
+      {":1", false},
+      {"1/", false},
+      {"1:", false},
+      {"1\t", false},
+      {"1\r", false},
+      {"\xB9 ", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(is_match_line(c.riga), c.match) << '"' << c.riga << '"';
+}
+
+TEST(MatchLine, NumberOffset) {
+  struct Case {
+    std::string riga;
+    std::ptrdiff_t expected;
+  };
+  constexpr std::ptrdiff_t kPrevious = 5;
+  const std::vector<Case> cases{
+      {"1 07/09/08 15:00", 2},
+      {"12 07/09/08 15:00", 1},
+      {"123 07/09/08 15:00", 0},
+      {"1234 07/09/08 15:00", -1},
+      {"12345 07/09/08 15:00", -2},
+      {"1 ", 2},
+      {"12 ", 1},
+      // A space at index 3 is looked for first, then at 2, then at 1.
+      {"1 2 3", 0},
+      {"1  x", 1},
+      // No space where a match number of any width would end: keep the previous.
+      {"07/09/08 15:00", kPrevious},
+      {"12ab 07/09/08", kPrevious},
+      {"1234x 07/09/08", kPrevious},
+      {"1234", kPrevious},
+      {"12345678", kPrevious},
+      {"12", kPrevious},
+      {"", kPrevious},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(number_offset(c.riga, kPrevious), c.expected) << '"' << c.riga << '"';
+}
+
+TEST(MatchLine, KeyCharIsTheOwnByteThenNewlineThenZero) {
+  const std::string riga = "ab\xE8";
+  EXPECT_EQ(key_char(riga, 0), 'a');
+  EXPECT_EQ(key_char(riga, 2), static_cast<signed char>(-24));
+  EXPECT_EQ(key_char(riga, 3), '\n');
+  EXPECT_EQ(key_char(riga, 4), '\0');
+  EXPECT_EQ(key_char(riga, 1000), '\0');
+  EXPECT_EQ(key_char("", 0), '\n');
+  EXPECT_EQ(key_char("", 1), '\0');
+}
+
+// Compares two lines as the merge does: each with its own number offset and
+// its calendar's year offset.
+Ordine compare(const std::string& riga1, int a1, const std::string& riga2, int a2) {
+  return confronta(chiave(riga1, number_offset(riga1, 0), a1),
+                   chiave(riga2, number_offset(riga2, 0), a2));
+}
+
+TEST(MatchLine, OrderByDateThenTime) {
+  struct Case {
+    const char* name;
+    std::string riga1;
+    int a1;
+    std::string riga2;
+    int a2;
+    Ordine expected;
+  };
+  const std::string base = "1 15/06/08 15:30 Roma Alfa - Beta";
+  const std::vector<Case> cases{
+      {"same date and time", base, 0, "22 15/06/08 15:30 Bari Gamma - Delta", 0, Ordine::Pari},
+      {"year tens", "1 15/06/08 15:30 R", 0, "1 15/06/18 15:30 R", 0, Ordine::PrimaPerData},
+      {"year units", "1 15/06/09 15:30 R", 0, base, 0, Ordine::DopoPerData},
+      {"month tens", "1 15/06/08 15:30 R", 0, "1 15/10/08 15:30 R", 0, Ordine::PrimaPerData},
+      {"month units", "1 15/07/08 15:30 R", 0, base, 0, Ordine::DopoPerData},
+      {"day tens", "1 05/06/08 15:30 R", 0, base, 0, Ordine::PrimaPerData},
+      {"day units", "1 16/06/08 15:30 R", 0, base, 0, Ordine::DopoPerData},
+      {"hour tens", "1 15/06/08 05:30 R", 0, base, 0, Ordine::PrimaPerOra},
+      {"hour units", "1 15/06/08 16:30 R", 0, base, 0, Ordine::DopoPerOra},
+      {"minute tens", "1 15/06/08 15:00 R", 0, base, 0, Ordine::PrimaPerOra},
+      {"minute units", "1 15/06/08 15:31 R", 0, base, 0, Ordine::DopoPerOra},
+      {"year before month", "1 01/12/08 15:30 R", 0, "1 31/01/09 00:00 R", 0, Ordine::PrimaPerData},
+      {"month before day", "1 31/05/08 23:59 R", 0, "1 01/06/08 00:00 R", 0, Ordine::PrimaPerData},
+      {"day before time", "1 14/06/08 23:59 R", 0, base, 0, Ordine::PrimaPerData},
+      {"00 before 99", "1 01/01/99 10:00 R", 0, "1 01/01/00 10:00 R", 0, Ordine::DopoPerData},
+      {"only the last two year digits", "1 01/01/1999 10:00 R", 2, "1 01/01/2000 10:00 R", 2,
+       Ordine::DopoPerData},
+      {"width 4 against width 2", "1 01/02/2009 12:00 R", 2, "1 31/12/08 12:00 R", 0,
+       Ordine::DopoPerData},
+      {"width 4 tie with width 2", "7 14/09/2008 15:00 Roma", 2, "7 14/09/08 15:00 Bari", 0,
+       Ordine::Pari},
+      {"number widths 3 and 1", "123 05/03/08 20:30 R", 0, "1 05/03/08 15:00 R", 0,
+       Ordine::DopoPerOra},
+      {"number widths 4 and 2", "1000 05/03/2008 14:00 R", 2, "12 05/03/08 15:00 R", 0,
+       Ordine::PrimaPerOra},
+      {"separators are not compared", "1 15-06-08.15h30 R", 0, base, 0, Ordine::Pari},
+      // Compared as signed bytes: 0x80 and above come before every digit.
+      {"byte 0xE8 before a digit",
+       "1 \xE8"
+       "5/06/08 15:30 R",
+       0, base, 0, Ordine::PrimaPerData},
+      {"byte 0x80 before 0x7F",
+       "1 15/06/08 \x80"
+       "5:30 R",
+       0,
+       "1 15/06/08 \x7F"
+       "5:30 R",
+       0, Ordine::PrimaPerOra},
+      {"byte 0xFF before a newline", "1 15/06/08 15:3\xFF", 0, "1 15/06/08 15:3", 0,
+       Ordine::PrimaPerOra},
+      // A short line compares its newline, then zero bytes, past its end.
+      {"line without a time", "1 15/06/08", 0, base, 0, Ordine::PrimaPerOra},
+      {"zero past the newline", "1 15/06/08", 0, "1 15/06/08 ", 0, Ordine::PrimaPerOra},
+      {"newline before a digit", "1 15/06/0", 0, base, 0, Ordine::PrimaPerData},
+      {"two short lines tie", "1 15/06/08", 0, "2 15/06/08", 0, Ordine::Pari},
+      {"heading with two digits", "10 Giornata", 0, base, 0, Ordine::DopoPerData},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(compare(c.riga1, c.a1, c.riga2, c.a2), c.expected);
+  }
+}
+
+TEST(MatchLine, WriteLeavesOutTheCenturyOnlyForWidthFour) {
+  struct Case {
+    std::string riga;
+    int anno;
+    std::string written;
+  };
+  const std::vector<Case> cases{
+      {"7 14/09/2008 15:00 Roma Alfa - Beta", 4, "7 14/09/08 15:00 Roma Alfa - Beta\n"},
+      {"12 14/09/2008 15:00 Roma", 4, "12 14/09/08 15:00 Roma\n"},
+      {"123 14/09/2008 15:00 Roma", 4, "123 14/09/08 15:00 Roma\n"},
+      {"1234 14/09/2008 15:00 Roma", 4, "1234 14/09/08 15:00 Roma\n"},
+      {"12345 14/09/2008 15:00 Roma", 4, "12345 14/09/08 15:00 Roma\n"},
+      {"7 14/09/2008 15:00 Roma", 2, "7 14/09/2008 15:00 Roma\n"},
+      {"7 14/09/08 15:00 Roma", 2, "7 14/09/08 15:00 Roma\n"},
+      // Short lines: only the century digits that stand in the line go.
+      {"7 14/09/2008", 4, "7 14/09/08\n"},
+      {"7 14/09/20", 4, "7 14/09/\n"},
+      {"7 14/09/2", 4, "7 14/09/\n"},
+      {"7 14/09/", 4, "7 14/09/\n"},
+      {"7 ", 4, "7 \n"},
+      {"10 Giornata", 4, "10 Giorna\n"},
+      {"10 Giornata di campionato", 4, "10 Giorna di campionato\n"},
+  };
+  for (const Case& c : cases) {
+    std::string text;
+    StringSink sink(text);
+    TextWriter out(sink, 3);
+    write_line(out, c.riga, number_offset(c.riga, 0), c.anno);
+    out.close();
+    EXPECT_EQ(text, c.written) << '"' << c.riga << "\" width " << c.anno;
+  }
+}
+
+}  // namespace
+}  // namespace unisci::testing

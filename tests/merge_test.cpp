@@ -1,1 +1,251 @@
+// The merge of two calendars and the drain of the one left over, in memory.
+#include "calendar/merge.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "memory_files.h"
+#include "worked_example.h"
+
+namespace unisci::testing {
+namespace {
+
+struct Merged {
+  std::string text;
+  std::int64_t count = 0;
+};
+
+// Merges two calendar texts. `size` is the block of every reader and writer
+// and the chunk of every read, so that small sizes cut lines everywhere.
+Merged merge(const std::string& text1, int anno1, const std::string& text2, int anno2,
+             std::ptrdiff_t& v, std::ptrdiff_t& w, std::size_t size = LineReader::kBlock) {
+  StringSource read1(text1, size);
+  StringSource read2(text2, size);
+  Merged merged;
+  StringSink sink(merged.text);
+  TextWriter write1(sink, size);
+  InputCalendar cal1(read1, anno1, v, size);
+  InputCalendar cal2(read2, anno2, w, size);
+  merged.count = unisci(cal1, cal2, write1);
+  write1.close();
+  return merged;
+}
+
+Merged merge(const std::string& text1, int anno1, const std::string& text2, int anno2,
+             std::size_t size = LineReader::kBlock) {
+  std::ptrdiff_t v = 0;
+  std::ptrdiff_t w = 0;
+  return merge(text1, anno1, text2, anno2, v, w, size);
+}
+
+TEST(Merge, WorkedExample) {
+  for (std::size_t size : {1U, 2U, 3U, 5U, 256U * 1024U}) {
+    Merged merged = merge(kExample1, 2, kExample2, 4, size);
+    EXPECT_EQ(merged.text, kExampleMerged) << "size " << size;
+    EXPECT_EQ(merged.count, 4) << "size " << size;
+  }
+}
+
+struct Case {
+  const char* name;
+  std::string text1;
+  int anno1;
+  std::string text2;
+  int anno2;
+  std::string merged;
+  std::int64_t count;
+};
+
+const std::vector<Case> kCases{
+    {"tie: calendar 1 first, then one empty line", "1 05/03/08 15:00 Roma A - B\n", 2,
+     "9 05/03/08 15:00 Bari C - D\n", 2,
+     "1 05/03/08 15:00 Roma A - B\n9 05/03/08 15:00 Bari C - D\n\n", 2},
+    {"identical lines", "1 05/03/08 15:00 Roma A - B\n", 2, "1 05/03/08 15:00 Roma A - B\n", 2,
+     "1 05/03/08 15:00 Roma A - B\n1 05/03/08 15:00 Roma A - B\n\n", 2},
+    {"tie across year widths", "1 05/03/2008 15:00 Roma A\n", 4, "2 05/03/08 15:00 Bari C\n", 2,
+     "1 05/03/08 15:00 Roma A\n2 05/03/08 15:00 Bari C\n\n", 2},
+    {"earlier time: no empty line", "1 05/03/08 20:30 Roma A\n", 2, "2 05/03/08 15:00 Bari C\n", 2,
+     "2 05/03/08 15:00 Bari C\n1 05/03/08 20:30 Roma A\n", 2},
+    {"earlier date: an empty line", "1 04/03/08 20:30 Roma A\n", 2, "2 05/03/08 15:00 Bari C\n", 2,
+     "1 04/03/08 20:30 Roma A\n\n2 05/03/08 15:00 Bari C\n", 2},
+    {"width 4 against width 2", "1 01/02/2009 12:00 Roma A\n", 4, "2 31/12/08 12:00 Bari C\n", 2,
+     "2 31/12/08 12:00 Bari C\n\n1 01/02/09 12:00 Roma A\n", 2},
+    {"width 2 against width 4", "1 31/12/08 12:00 Roma A\n", 2, "2 01/02/2009 12:00 Bari C\n", 4,
+     "1 31/12/08 12:00 Roma A\n\n2 01/02/09 12:00 Bari C\n", 2},
+    {"00 before 99", "1 01/01/99 10:00 Roma A\n", 2, "2 01/01/00 10:00 Bari C\n", 2,
+     "2 01/01/00 10:00 Bari C\n\n1 01/01/99 10:00 Roma A\n", 2},
+    {"number widths 3 and 1", "123 05/03/08 20:30 Roma A\n", 2, "1 05/03/08 15:00 Bari C\n", 2,
+     "1 05/03/08 15:00 Bari C\n123 05/03/08 20:30 Roma A\n", 2},
+    {"four-digit numbers, width 4", "1000 05/03/2008 14:00 Roma A\n1001 06/03/2008 14:00 Roma B\n",
+     4, "12 05/03/08 15:00 Bari C\n", 2,
+     "1000 05/03/08 14:00 Roma A\n12 05/03/08 15:00 Bari C\n\n1001 06/03/08 14:00 Roma B\n", 3},
+    {"headings, notes and empty lines skipped",
+     "Giornata 1\n\n 3 spazio\n2a giornata\nnota\n1 05/03/08 20:30 Roma A\n\nFine\n", 2,
+     "\n\nGiornata 1\n2 05/03/08 15:00 Bari C\n\n", 2,
+     "2 05/03/08 15:00 Bari C\n1 05/03/08 20:30 Roma A\n", 2},
+    {"heading with two digits is a match line", "10 Giornata\n", 2, "1 05/03/08 15:00 Bari C\n", 2,
+     "1 05/03/08 15:00 Bari C\n\n10 Giornata\n", 2},
+    {"each calendar keeps its own order", "1 09/03/08 10:00 A\n2 01/03/08 10:00 B\n", 2,
+     "3 05/03/08 10:00 C\n", 2, "3 05/03/08 10:00 C\n\n1 09/03/08 10:00 A\n2 01/03/08 10:00 B\n",
+     3},
+    {"both end in the same tying step: nothing drained", "1 05/03/08 15:00 A\n", 2,
+     "2 05/03/08 15:00 B\nGiornata 2\n\n", 2, "1 05/03/08 15:00 A\n2 05/03/08 15:00 B\n\n", 2},
+    // The drain: what is left of one calendar, with no empty lines.
+    {"calendar 1 drained after calendar 2's three lines",
+     "1 10/03/08 10:00 A\n2 11/03/08 10:00 A\n3 12/03/08 10:00 A\n4 13/03/08 10:00 A\n"
+     "5 14/03/08 10:00 A\n6 15/03/08 10:00 A\n7 16/03/08 10:00 A\n8 17/03/08 10:00 A\n"
+     "9 18/03/08 10:00 A\n10 19/03/08 10:00 A\n",
+     2, "1 01/03/2008 10:00 B\n2 02/03/2008 10:00 B\n3 03/03/2008 10:00 B\n", 4,
+     "1 01/03/08 10:00 B\n\n2 02/03/08 10:00 B\n\n3 03/03/08 10:00 B\n\n"
+     "1 10/03/08 10:00 A\n2 11/03/08 10:00 A\n3 12/03/08 10:00 A\n4 13/03/08 10:00 A\n"
+     "5 14/03/08 10:00 A\n6 15/03/08 10:00 A\n7 16/03/08 10:00 A\n8 17/03/08 10:00 A\n"
+     "9 18/03/08 10:00 A\n10 19/03/08 10:00 A\n",
+     13},
+    {"calendar 2 drained, its heading skipped", "1 01/01/08 10:00 A\n", 2,
+     "1 02/01/2008 10:00 B\nGiornata 2\n3a giornata\n\n2 03/01/2008 10:00 C\nFine\n", 4,
+     "1 01/01/08 10:00 A\n\n1 02/01/08 10:00 B\n2 03/01/08 10:00 C\n", 3},
+    {"calendar 1 empty", "", 2, "Giornata 1\n1 02/01/2008 10:00 B\n\n2 01/01/2008 10:00 C\n", 4,
+     "1 02/01/08 10:00 B\n2 01/01/08 10:00 C\n", 2},
+    {"calendar 2 empty", "1 02/01/08 10:00 B\n2 01/01/08 10:00 C\n", 2, "", 2,
+     "1 02/01/08 10:00 B\n2 01/01/08 10:00 C\n", 2},
+    {"calendar 1 only headings", "Giornata 1\n\nGiornata 2\n", 2, "1 02/01/08 10:00 B\n", 2,
+     "1 02/01/08 10:00 B\n", 1},
+    {"calendar 2 only headings", "1 02/01/08 10:00 B\n", 2, "Giornata 1\n\n", 4,
+     "1 02/01/08 10:00 B\n", 1},
+    {"both empty", "", 2, "", 4, "", 0},
+    // Line ends.
+    {"CR LF read as one newline", "1 04/03/08 20:30 Roma A\r\n\r\nGiornata\r\n", 2,
+     "2 05/03/2008 15:00 Bari C\r\n", 4, "1 04/03/08 20:30 Roma A\n\n2 05/03/08 15:00 Bari C\n", 2},
+    {"lone CR inside a line kept", "1 04/03/08 20:30 Roma A\rB\n", 2, "", 2,
+     "1 04/03/08 20:30 Roma A\rB\n", 1},
+    {"last line without newline, merged", "1 01/01/08 10:00 Roma Alfa - Beta\n1 03/01/08 10:00 X",
+     2, "2 02/01/08 10:00 B\n2 04/01/08 10:00 C\n", 2,
+     "1 01/01/08 10:00 Roma Alfa - Beta\n\n2 02/01/08 10:00 B\n\n1 03/01/08 10:00 X\n\n"
+     "2 04/01/08 10:00 C\n",
+     4},
+    {"last line without newline, drained", "1 01/01/08 10:00 A\n", 2,
+     "2 02/01/2008 10:00 Roma B\n3 03/01/2008 10:00 C", 4,
+     "1 01/01/08 10:00 A\n\n2 02/01/08 10:00 Roma B\n3 03/01/08 10:00 C\n", 3},
+    {"short last line of width 4 keeps its newline", "1 01/01/08 10:00 A\n", 2,
+     "2 02/01/2008 10:00 B\n3 03/01/2", 4, "1 01/01/08 10:00 A\n\n2 02/01/08 10:00 B\n3 03/01/\n",
+     3},
+    // A short line is compared on its own characters, never on an earlier line's.
+    {"short line after a long one", "1 04/03/08 15:00 Roma A\n2 05/03/08\n", 2,
+     "3 05/03/08 00:00 Bari C\n", 2,
+     "1 04/03/08 15:00 Roma A\n\n2 05/03/08\n3 05/03/08 00:00 Bari C\n", 3},
+    {"very long line kept whole", "1 04/03/08 15:00 Roma " + std::string(5000, 'x') + "\n", 2,
+     "2 04/03/08 16:00 Bari C\n", 2,
+     "1 04/03/08 15:00 Roma " + std::string(5000, 'x') + "\n2 04/03/08 16:00 Bari C\n", 2},
+};
+
+TEST(Merge, Cases) {
+  for (const Case& c : kCases) {
+    for (std::size_t size : {1U, 2U, 3U, 256U * 1024U}) {
+      SCOPED_TRACE(::testing::Message() << c.name << ", size " << size);
+      Merged merged = merge(c.text1, c.anno1, c.text2, c.anno2, size);
+      EXPECT_EQ(merged.text, c.merged);
+      EXPECT_EQ(merged.count, c.count);
+    }
+  }
+}
+
+// The number offsets belong to the caller and carry over from one merge to
+// the next: a line with no space where a match number ends is read with the
+// offset of the last line that had one.
+TEST(Merge, NumberOffsetsKeptAcrossMerges) {
+  const std::string text1 = "10ab 07/09/08 15:00 Roma A - B\n1000 01/01/09 10:00 Bari C - D\n";
+  const std::string text2 = "1 01/09/08 12:00 Lecce E - F\n";
+  std::ptrdiff_t v = 0;
+  std::ptrdiff_t w = 0;
+  // First merge: "10ab" is read with the starting offset 0, and its year
+  // characters "/0" come before "08".
+  Merged first = merge(text1, 2, text2, 2, v, w);
+  EXPECT_EQ(first.text,
+            "10ab 07/09/08 15:00 Roma A - B\n\n1 01/09/08 12:00 Lecce E - F\n\n"
+            "1000 01/01/09 10:00 Bari C - D\n");
+  EXPECT_EQ(v, -1);
+  EXPECT_EQ(w, 2);
+  // Second merge: "10ab" now has the offset -1 of "1000", which finds its date.
+  Merged second = merge(text1, 2, text2, 2, v, w);
+  EXPECT_EQ(second.text,
+            "1 01/09/08 12:00 Lecce E - F\n\n10ab 07/09/08 15:00 Roma A - B\n"
+            "1000 01/01/09 10:00 Bari C - D\n");
+  EXPECT_EQ(second.count, 3);
+}
+
+// Big calendars, each in date order, with headings, empty lines, numbers of
+// one to five digits and both year widths: the merged text holds every match
+// line once, each calendar's lines in their order, as a simple model says.
+TEST(Merge, BigCalendarsEveryLineOnce) {
+  struct Match {
+    int yy, mm, dd, hh, mi;
+    std::string text1;  // as the calendar has it
+    std::string text2;  // as the merge writes it
+    auto key() const { return std::tie(yy, mm, dd, hh, mi); }
+  };
+  auto two = [](int n) {
+    char buf[3] = {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10), 0};
+    return std::string(buf);
+  };
+  std::mt19937 random(20080907);
+  auto calendar = [&](char tag, int anno, std::string& text) {
+    std::vector<Match> matches;
+    int day = 0;
+    for (int i = 1; i <= 10000; ++i) {
+      day += static_cast<int>(random() % 2);
+      Match m{(day / 336) % 100,
+              day / 28 % 12 + 1,
+              day % 28 + 1,
+              static_cast<int>(random() % 3) * 5 + 10,
+              static_cast<int>(random() % 2) * 30,
+              {},
+              {}};
+      std::string front = std::to_string(i) + " " + two(m.dd) + "/" + two(m.mm) + "/";
+      std::string back =
+          two(m.yy) + " " + two(m.hh) + ":" + two(m.mi) + " Campo " + tag + "-" + std::to_string(i);
+      m.text1 = front + (anno == 4 ? "20" : "") + back;
+      m.text2 = front + back;
+      if (i % 50 == 1) text += "Giornata " + std::to_string(i / 50 + 1) + "\n\n";
+      text += m.text1 + (i % 7 == 0 ? "\r\n" : "\n");
+      matches.push_back(m);
+    }
+    return matches;
+  };
+  std::string text1, text2;
+  std::vector<Match> cal1 = calendar('a', 2, text1);
+  std::vector<Match> cal2 = calendar('b', 4, text2);
+
+  std::string expected;
+  std::size_t i = 0, j = 0;
+  while (i < cal1.size() && j < cal2.size()) {
+    const Match& m1 = cal1[i];
+    const Match& m2 = cal2[j];
+    bool same_day = std::tie(m1.yy, m1.mm, m1.dd) == std::tie(m2.yy, m2.mm, m2.dd);
+    if (m1.key() == m2.key()) {
+      expected += m1.text2 + "\n" + m2.text2 + "\n\n";
+      ++i, ++j;
+    } else if (m1.key() < m2.key()) {
+      expected += m1.text2 + (same_day ? "\n" : "\n\n");
+      ++i;
+    } else {
+      expected += m2.text2 + (same_day ? "\n" : "\n\n");
+      ++j;
+    }
+  }
+  for (; i < cal1.size(); ++i) expected += cal1[i].text2 + "\n";
+  for (; j < cal2.size(); ++j) expected += cal2[j].text2 + "\n";
+
+  for (std::size_t size : {7U, 4096U, 256U * 1024U}) {
+    Merged merged = merge(text1, 2, text2, 4, size);
+    EXPECT_EQ(merged.count, 20000) << "size " << size;
+    EXPECT_TRUE(merged.text == expected) << "size " << size;
+  }
+}
+
+}  // namespace
+}  // namespace unisci::testing

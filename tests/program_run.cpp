@@ -1,6 +1,9 @@
 #include "program_run.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -47,17 +50,78 @@ void ScratchFolder::link(const std::string& name, const std::string& target) con
 }
 
 ProgramRun ScratchFolder::run(std::string_view answers) const {
+  return run(answers, "C", Output::File);
+}
+
+ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale,
+                              Output output) const {
   {
     std::ofstream in(root_ + "/answers", std::ios::binary);
     in.write(answers.data(), static_cast<std::streamsize>(answers.size()));
   }
-  std::string command =
-      "cd '" + work_ + "' && LC_ALL=C '" UNISCI_BINARY "' < ../answers > ../out 2> ../err";
-  int raw = std::system(command.c_str());
   ProgramRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = read_file(root_ + "/out");
+  if (output == Output::Terminal) {
+    run = run_on_terminal(locale);
+  } else {
+    std::string program =
+        "LC_ALL='" + locale + "' '" UNISCI_BINARY "' < ../answers 2> ../err; echo $? > ../status";
+    std::string command = "cd '" + work_ + "' && ";
+    if (output == Output::File)
+      command += "{ " + program + "; } > ../out";
+    else
+      command += "{ " + program + "; } | cat > ../out";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("the shell failed");
+    run.out = read_file(root_ + "/out");
+    run.status = std::stoi(read_file(root_ + "/status"));
+  }
   run.err = read_file(root_ + "/err");
+  collect(run);
+  return run;
+}
+
+// Standard output is a pseudo-terminal that passes every byte as it is;
+// standard input and error are files as in the other runs.
+ProgramRun ScratchFolder::run_on_terminal(const std::string& locale) const {
+  int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+    throw std::runtime_error("no pseudo-terminal");
+  const std::string slave_name = ptsname(master);
+  const std::string answers = root_ + "/answers";
+  const std::string err = root_ + "/err";
+  pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    int slave = open(slave_name.c_str(), O_RDWR | O_NOCTTY);
+    termios tio{};
+    tcgetattr(slave, &tio);
+    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);  // no CR before each newline
+    tcsetattr(slave, TCSANOW, &tio);
+    int in = open(answers.c_str(), O_RDONLY);
+    int errors = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (slave < 0 || in < 0 || errors < 0 || dup2(in, 0) < 0 || dup2(slave, 1) < 0 ||
+        dup2(errors, 2) < 0 || chdir(work_.c_str()) != 0 ||
+        setenv("LC_ALL", locale.c_str(), 1) != 0)
+      _exit(126);
+    close(master);
+    close(slave);
+    close(in);
+    close(errors);
+    execl(UNISCI_BINARY, UNISCI_BINARY, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  ProgramRun run;
+  char buf[4096];
+  // The read fails with EIO once the program has closed the terminal.
+  for (ssize_t got; (got = read(master, buf, sizeof buf)) > 0;)
+    run.out.append(buf, static_cast<std::size_t>(got));
+  int raw = 0;
+  waitpid(child, &raw, 0);
+  close(master);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+void ScratchFolder::collect(ProgramRun& run) const {
   for (const auto& entry : fs::directory_iterator(work_)) {
     std::string name = entry.path().filename().string();
     if (entry.is_symlink())
@@ -67,7 +131,6 @@ ProgramRun ScratchFolder::run(std::string_view answers) const {
     else
       run.folder[name] = read_file(entry.path().string());
   }
-  return run;
 }
 
 }  // namespace unisci::testing

@@ -18,6 +18,9 @@ struct ProgramRun {
   std::map<std::string, std::string> folder;
 };
 
+// Where the program's standard output goes.
+enum class Output { File, Pipe, Terminal };
+
 // A temporary folder, removed with everything in it at the end of its scope.
 class ScratchFolder {
  public:
@@ -32,10 +35,17 @@ class ScratchFolder {
   void make_folder(const std::string& name) const;
   void link(const std::string& name, const std::string& target) const;
 
-  // Runs the program here with `answers` as its whole standard input.
+  // Runs the program here with `answers` as its whole standard input, in the
+  // locale LC_ALL=C with standard output to a file.
   ProgramRun run(std::string_view answers) const;
+  // The same in the locale named by LC_ALL, with standard output to a file, a
+  // pipe or a terminal (one that does not change what is written).
+  ProgramRun run(std::string_view answers, const std::string& locale, Output output) const;
 
  private:
+  ProgramRun run_on_terminal(const std::string& locale) const;
+  void collect(ProgramRun& run) const;
+
   std::string root_;  // holds the work folder and the captured streams
   std::string work_;
 };
