@@ -26,20 +26,15 @@ const char* verb(FileError::Action action) {
 
 }  // namespace
 
-Console::Console(std::istream& in, std::ostream& out, std::ostream& err, bool utf8)
-    : in_(in), out_(out), err_(err), utf8_(utf8) {}
+Console::Console(std::istream& in, std::ostream& out, std::ostream& err, std::string_view e_grave)
+    : in_(in), out_(out), err_(err), e_grave_(e_grave) {}
 
 void Console::say(std::string_view text) {
-  if (!utf8_) {
-    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-    return;
+  for (std::size_t e; (e = text.find('\xE8')) != text.npos; text.remove_prefix(e + 1)) {
+    out_.write(text.data(), static_cast<std::streamsize>(e));
+    out_.write(e_grave_.data(), static_cast<std::streamsize>(e_grave_.size()));
   }
-  for (char c : text) {
-    if (c == '\xE8')
-      out_ << "\xC3\xA8";
-    else
-      out_.put(c);
-  }
+  out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 std::optional<char> Console::read_answer() {

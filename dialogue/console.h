@@ -10,11 +10,17 @@
 
 namespace unisci {
 
+// How "è" is written: as the Western European byte, in UTF-8, or in the DOS
+// code pages of a Windows console.
+inline constexpr std::string_view kEGraveWestern = "\xE8";
+inline constexpr std::string_view kEGraveUtf8 = "\xC3\xA8";
+inline constexpr std::string_view kEGraveDos = "\x8A";
+
 class Console {
  public:
-  // With `utf8`, the texts' 0xE8 ("è") is written as UTF-8, for terminals
-  // that expect it; otherwise every byte is written as it is.
-  Console(std::istream& in, std::ostream& out, std::ostream& err, bool utf8);
+  // The texts' "è" (the byte 0xE8) is written as `e_grave`: the byte itself,
+  // or what the terminal shows as "è" (kEGraveUtf8, kEGraveDos).
+  Console(std::istream& in, std::ostream& out, std::ostream& err, std::string_view e_grave);
 
   void say(std::string_view text);
 
@@ -36,7 +42,7 @@ class Console {
   std::istream& in_;
   std::ostream& out_;
   std::ostream& err_;
-  bool utf8_;
+  std::string_view e_grave_;
 };
 
 }  // namespace unisci

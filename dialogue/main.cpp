@@ -14,7 +14,7 @@ int main() {
   std::setlocale(LC_MESSAGES, "");
 #endif
   std::ios::sync_with_stdio(false);
-  unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_wants_utf8());
+  unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());
   unisci::DiskFolder folder;
   int status = unisci::run_loop(console, folder);
   std::cout.flush();

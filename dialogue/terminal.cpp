@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "dialogue/console.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -29,12 +31,20 @@ bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang) 
   return folded.find("utf8") != std::string::npos;
 }
 
-bool console_wants_utf8() {
+std::string_view console_e_grave() {
 #ifdef _WIN32
-  return _isatty(_fileno(stdout)) != 0 && GetConsoleOutputCP() == CP_UTF8;
+  if (_isatty(_fileno(stdout)) == 0) return kEGraveWestern;
+  switch (GetConsoleOutputCP()) {
+    case CP_UTF8: return kEGraveUtf8;
+    case 437:
+    case 850:
+    case 858: return kEGraveDos;
+    default: return kEGraveWestern;
+  }
 #else
-  return isatty(STDOUT_FILENO) != 0 &&
-         locale_is_utf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+  bool utf8 = isatty(STDOUT_FILENO) != 0 &&
+              locale_is_utf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+  return utf8 ? kEGraveUtf8 : kEGraveWestern;
 #endif
 }
 

@@ -1,11 +1,14 @@
 // What the program needs to know of the terminal it runs on.
 #pragma once
 
+#include <string_view>
+
 namespace unisci {
 
-// True if the dialogue should write "è" as UTF-8: standard output is a
-// terminal that expects UTF-8. Pipes and files always get the plain bytes.
-bool console_wants_utf8();
+// How the dialogue writes "è" on this standard output: UTF-8 on a terminal
+// that expects it, the DOS byte on a Windows console of a DOS code page, and
+// the plain byte 0xE8 everywhere else, pipes and files included.
+std::string_view console_e_grave();
 
 // The locale named by the first set of LC_ALL, LC_CTYPE and LANG (any may be
 // null) uses UTF-8.

@@ -36,7 +36,7 @@ TEST(Console, ReadAnswerTakesTwoCharacters) {
   for (const Case& c : cases) {
     std::istringstream in(c.input);
     std::ostringstream out, err;
-    Console console(in, out, err, false);
+    Console console(in, out, err, kEGraveWestern);
     std::vector<char> answers;
     while (std::optional<char> answer = console.read_answer()) answers.push_back(*answer);
     EXPECT_EQ(answers, c.answers) << '"' << c.input << '"';
@@ -96,7 +96,7 @@ TEST(Console, ReadNumberAsACFormattedRead) {
     SCOPED_TRACE('"' + c.input + '"');
     std::istringstream in(c.input);
     std::ostringstream out, err;
-    Console console(in, out, err, false);
+    Console console(in, out, err, kEGraveWestern);
     int value = kUnchanged;
     EXPECT_EQ(console.read_number(value), c.result);
     if (c.value == kWrong) {
@@ -113,8 +113,8 @@ TEST(Console, SayWritesTheBytesOrUtf8) {
   const std::string text = "Di quante cifre \xE8 composto l'anno?\n";
   std::istringstream in;
   std::ostringstream plain, utf8, err;
-  Console(in, plain, err, false).say(text);
-  Console(in, utf8, err, true).say(text);
+  Console(in, plain, err, kEGraveWestern).say(text);
+  Console(in, utf8, err, kEGraveUtf8).say(text);
   EXPECT_EQ(plain.str(), text);
   EXPECT_EQ(utf8.str(), "Di quante cifre \xC3\xA8 composto l'anno?\n");
   EXPECT_EQ(err.str(), "");

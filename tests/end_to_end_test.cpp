@@ -271,7 +271,7 @@ TEST(LineEnds, LastLineWithoutNewline) {
 }
 
 TEST(LongLines, KeptWhole) {
-  const std::string match(100 * 1024, 'x');
+  const std::string match(std::size_t{100} * 1024, 'x');
   const std::string page_opening = kExamplePage.substr(0, kExamplePage.find("<TR bgcolor"));
   expect_session(
       {"1 01/01/2008 10:00 Roma " + match + "\n",
