@@ -11,11 +11,6 @@ bool is_digit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// The unsigned stand-in of a compared character, in the same order.
-std::uint8_t ordered(signed char c) {
-  return static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^ 0x80U);
-}
-
 }  // namespace
 
 bool is_match_line(std::string_view riga) {
@@ -52,13 +47,25 @@ Chiave chiave(std::string_view riga, std::ptrdiff_t o, int a) {
       {16, true},
       {17, true},
   }};
-  std::array<std::uint8_t, 10> c{};
-  for (std::size_t i = 0; i < kLevels.size(); ++i)
-    c[i] = ordered(key_char(riga, kLevels[i].index - o + (kLevels[i].after_year ? a : 0)));
-  Chiave k;
-  for (std::size_t i = 0; i < 6; ++i) k.data = k.data << 8 | c[i];
-  for (std::size_t i = 6; i < 10; ++i) k.ora = k.ora << 8 | c[i];
-  return k;
+  // Packs the compared characters, most significant first. Flipping the top
+  // bit of every byte makes the integers order as the signed characters do.
+  auto pack = [&](auto char_at) {
+    auto at = [&](const Level& l) {
+      return static_cast<std::uint8_t>(char_at(l.index - o + (l.after_year ? a : 0)));
+    };
+    Chiave k;
+    for (std::size_t i = 0; i < 6; ++i) k.data = k.data << 8 | at(kLevels[i]);
+    for (std::size_t i = 6; i < 10; ++i) k.ora = k.ora << 8 | at(kLevels[i]);
+    k.data ^= 0x808080808080U;
+    k.ora ^= 0x80808080U;
+    return k;
+  };
+  // The usual line holds every compared character: no index needs its own test.
+  if (4 - o >= 0 && 17 - o + a < static_cast<std::ptrdiff_t>(riga.size()))
+    return pack([&](std::ptrdiff_t i) {
+      return static_cast<signed char>(riga[static_cast<std::size_t>(i)]);
+    });
+  return pack([&](std::ptrdiff_t i) { return key_char(riga, i); });
 }
 
 Ordine confronta(const Chiave& k1, const Chiave& k2) {

@@ -7,27 +7,29 @@ namespace unisci {
 LineReader::LineReader(ByteSource& source, bool drop_cr, std::size_t block)
     : source_(source), drop_cr_(drop_cr), buf_(block > 0 ? block : 1) {}
 
-bool LineReader::next(std::string_view& line) {
-  std::size_t stop;
+// The line ends beyond the bytes read so far, or the source has ended.
+bool LineReader::next_after_refill(std::string_view& line) {
   for (;;) {
-    const char* from = buf_.data() + begin_ + scanned_;
-    const void* nl = std::memchr(from, '\n', end_ - begin_ - scanned_);
-    if (nl != nullptr) {
-      stop = static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data());
-      break;
+    if (at_end_ || !refill()) {
+      if (begin_ == end_) return false;
+      hand_out(end_, line);
+      return true;
     }
-    if (!at_end_ && refill()) continue;
-    if (begin_ == end_) return false;
-    stop = end_;
-    break;
+    const char* from = buf_.data() + begin_ + scanned_;
+    if (const void* nl = std::memchr(from, '\n', end_ - begin_ - scanned_)) {
+      hand_out(static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()), line);
+      return true;
+    }
   }
+}
+
+// Hands out the bytes up to `stop`, a newline or the end of the source, as a line.
+void LineReader::hand_out(std::size_t stop, std::string_view& line) {
   const char* data = buf_.data();
   std::size_t len = stop - begin_;
   if (drop_cr_ && len > 0 && data[stop - 1] == '\r') --len;
   line = std::string_view(data + begin_, len);
   begin_ = stop < end_ ? stop + 1 : stop;
-  scanned_ = 0;
-  return true;
 }
 
 // Moves the unfinished line to the front of the block, grows the block if the

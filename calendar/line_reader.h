@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -20,9 +21,18 @@ class LineReader {
   // Hands out the next line without its newline; false at the end of the source.
   // A last line that the end cuts off before its newline is a line like any other.
   // The view stays valid until the next call. Throws FileError on a read error.
-  bool next(std::string_view& line);
+  bool next(std::string_view& line) {
+    // Most lines end inside the bytes already read.
+    if (const void* nl = std::memchr(buf_.data() + begin_, '\n', end_ - begin_)) {
+      hand_out(static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()), line);
+      return true;
+    }
+    return next_after_refill(line);
+  }
 
  private:
+  bool next_after_refill(std::string_view& line);
+  void hand_out(std::size_t stop, std::string_view& line);
   bool refill();
 
   ByteSource& source_;

@@ -1,6 +1,7 @@
 #include "export/export.h"
 
-#include <charconv>
+#include <array>
+#include <string>
 
 #include "calendar/line_reader.h"
 
@@ -38,8 +39,26 @@ std::size_t cut_cells(std::string_view riga, Cells& cells) {
 
 namespace {
 
+// The first of '&', '<' and '>' in `text`, or npos. One pass over the text:
+// find_first_of would search the three characters for every byte.
+std::size_t find_markup(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '&' || c == '<' || c == '>') return i;
+  }
+  return text.npos;
+}
+
+// Whether the line holds a character to escape. Most lines hold none, and
+// three searches with memchr tell that faster than a loop over the line.
+bool has_markup(std::string_view riga) {
+  for (char c : {'&', '<', '>'})
+    if (riga.find(c) != riga.npos) return true;
+  return false;
+}
+
 void write_escaped(TextWriter& out, std::string_view text) {
-  for (std::size_t special; (special = text.find_first_of("&<>")) != text.npos;) {
+  for (std::size_t special; (special = find_markup(text)) != text.npos;) {
     out.write(text.substr(0, special));
     switch (text[special]) {
       case '&': out.write("&amp;"); break;
@@ -51,21 +70,49 @@ void write_escaped(TextWriter& out, std::string_view text) {
   out.write(text);
 }
 
-void write_row(TextWriter& out, std::string_view riga, std::int64_t m, const ExportForm& form) {
-  if (form.numbered) {
-    char number[24];
-    auto end = std::to_chars(number, number + sizeof number, m + 1).ptr;
-    out.write(std::string_view(number, static_cast<std::size_t>(end - number)));
+// The row number as decimal text, counted up in place: cheaper than
+// converting the number for every row.
+class RowNumber {
+ public:
+  // The next number, 1 the first time.
+  std::string_view next() {
+    std::size_t i = digits_.size();
+    while (i > first_ && digits_[i - 1] == '9') digits_[--i] = '0';
+    if (i == first_)
+      digits_[--first_] = '1';
+    else
+      ++digits_[i - 1];
+    return {digits_.data() + first_, digits_.size() - first_};
   }
+
+ private:
+  std::array<char, 24> digits_{};  // more digits than any count of rows
+  std::size_t first_ = digits_.size();
+};
+
+// `scratch` is a buffer that the rows share, to spare an allocation per row.
+void write_row(TextWriter& out, std::string_view riga, RowNumber& number, const ExportForm& form,
+               std::string& scratch) {
+  if (form.numbered) out.write(number.next());
   out.write(form.row_opening);
   Cells cells;
   std::size_t n = cut_cells(riga, cells);
-  for (std::size_t i = 0; i < n; ++i) {
-    if (i > 0) out.write(form.column_break);
-    if (form.escape_markup)
-      write_escaped(out, cells[i]);
-    else
-      out.write(cells[i]);
+  bool escape = form.escape_markup && has_markup(riga);
+  if (!escape && form.column_break.size() == 1) {
+    // The cells stand in the line one space apart: the row is the line with
+    // those spaces replaced, written at once.
+    scratch.assign(riga);
+    for (std::size_t i = 1; i < n; ++i)
+      scratch[static_cast<std::size_t>(cells[i].data() - riga.data()) - 1] = form.column_break[0];
+    out.write(scratch);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (i > 0) out.write(form.column_break);
+      if (escape)
+        write_escaped(out, cells[i]);
+      else
+        out.write(cells[i]);
+    }
   }
   out.put('\n');
   out.write(form.row_closing);
@@ -77,9 +124,11 @@ void esporta(ByteSource& read3, TextWriter& write2, std::int64_t righe, const Ex
   LineReader reader(read3, false);
   write2.write(form.opening);
   std::string_view riga;
+  RowNumber number;
+  std::string scratch;
   for (std::int64_t m = 0; m < righe && reader.next(riga); ++m) {
     if (riga.empty()) ++righe;
-    write_row(write2, riga, m, form);
+    write_row(write2, riga, number, form, scratch);
   }
   write2.write(form.closing);
 }
