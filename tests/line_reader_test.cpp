@@ -33,6 +33,11 @@ const std::vector<Case> kCases{
      std::string(37, 'x') + "\n" + std::string(5, 'y') + "\n" + std::string(41, 'z'),
      true,
      {std::string(37, 'x'), std::string(5, 'y'), std::string(41, 'z')}},
+    {"long lines between short ones",
+     std::string(40, 'x') + "\n" + std::string(80, 'x') + "\nshort\n" + std::string(40, 'x'),
+     true,
+     {std::string(40, 'x'), std::string(80, 'x'), "short", std::string(40, 'x')}},
+    {"CR right before the end of the input", "last\r", true, {"last"}},
     {"bytes of every value",
      std::string("\x00\xE8\xFF\x80\n", 5),
      true,
@@ -51,8 +56,8 @@ std::vector<std::string> read_all(StringSource& source, bool drop_cr, std::size_
 
 TEST(LineReader, EveryBlockAndChunkSize) {
   for (const Case& c : kCases) {
-    for (std::size_t block : {1U, 2U, 3U, 4U, 7U, 64U}) {
-      for (std::size_t chunk : {1U, 2U, 3U, 1000U}) {
+    for (std::size_t block : {1U, 2U, 3U, 4U, 5U, 6U, 7U, 8U, 9U, 64U}) {
+      for (std::size_t chunk : {1U, 2U, 3U, 7U, 1000U}) {
         SCOPED_TRACE(::testing::Message() << c.name << ", block " << block << ", chunk " << chunk);
         StringSource source(c.input, chunk);
         EXPECT_EQ(read_all(source, c.drop_cr, block), c.lines);
