@@ -30,6 +30,21 @@ class TextWriter {
     used_ += text.size();
   }
 
+  // Room for `n` bytes at the end of the block, which is flushed first if it
+  // lacks the room; null if `n` is more than a block. A caller that assembles
+  // a short piece, such as a table row, fills the room and commits the bytes
+  // written: one bounds check for the piece instead of one per part of it.
+  char* reserve(std::size_t n) {
+    if (n > buf_.size() - used_) {
+      if (n > buf_.size()) return nullptr;
+      flush();
+    }
+    return buf_.data() + used_;
+  }
+
+  // Adds the first `n` bytes of the room given by reserve() to the text.
+  void commit(std::size_t n) { used_ += n; }
+
   // Writes what is left and closes the sink. Throws FileError.
   void close();
 
