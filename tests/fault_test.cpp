@@ -4,8 +4,10 @@
 // error naming the file, never claim success, end with the right status, and
 // lose nothing that was there before.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -189,6 +191,23 @@ TEST(TargetFault, DiskFull) {
     if (full != merged_file(form)) layout[merged_file(form)] = kMerged;
     EXPECT_EQ(run.folder, layout);
   }
+}
+
+// Standard output on a full disk: the dialogue cannot be shown, so the program
+// must not end as if all went well.
+TEST(OutputFault, StandardOutputOnFullDisk) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  ScratchFolder folder;
+  folder.write("calendario1.txt", kCalendar1);
+  folder.write("calendario2.txt", kCalendar2);
+  folder.write("risposte", "t\n2\n4\nn\n");
+  std::string command =
+      "cd '" + folder.path() + "' && LC_ALL=C '" UNISCI_BINARY "' < risposte > /dev/full 2> errori";
+  int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
+  EXPECT_EQ(read_file(folder.path() + "/errori"),
+            "unisci-calendari: impossibile scrivere sullo standard output\n");
+  EXPECT_EQ(read_file(folder.path() + "/calendario.txt"), kMerged);
 }
 
 // Standard input that ends while an answer is awaited: nothing more is
