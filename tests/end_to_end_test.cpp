@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogue_texts.h"
 #include "program_run.h"
 #include "worked_example.h"
 
@@ -13,31 +14,6 @@ namespace unisci::testing {
 namespace {
 
 using Files = std::map<std::string, std::string>;
-
-const std::string kFormatQuestion =
-    "In quale formato vuoi che venga salvato il calendario?(scrivi t per file di testo,w per "
-    "Word,x per Ecxel,h per pagina web e poi premi invio)\n";
-const std::string kInvalidFormat = "Hai inserito un valore non corretto!\n";
-const std::string kYearQuestion1 =
-    "Di quante cifre \xE8 composto l'anno delle date presenti in calendario1.txt?\n";
-const std::string kYearQuestion2 =
-    "Di quante cifre \xE8 composto l'anno delle date presenti in calendario2.txt?\n";
-const std::string kInvalidYear =
-    "Inserimento delle cifre attribuite all'anno non corretto! Riprovare:\n";
-const std::string kRestartQuestion =
-    "\nVoui ricominciare?(y/n)\nNB:Scegliendo lo stesso formato dell'esecuzione precedente, si "
-    "sovrascrive il vecchio file\n";
-
-std::string count_text(int gare, const std::string& file) {
-  std::string text = "\n";
-  text += std::to_string(gare);
-  text +=
-      " gare presenti complessivamente\n- Intreccio successfully executed - Congratulations by "
-      "Corvalo -\nComplimenti! Il tuo calendario si trova nel file ";
-  text += file;
-  text += "\n";
-  return text;
-}
 
 // The whole dialogue of a run answered right at the first try.
 std::string plain_run(int gare, const std::string& file) {

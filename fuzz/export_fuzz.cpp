@@ -1,0 +1,67 @@
+// Fuzzes the exports: the fuzzer's bytes as a merged text, exported in both
+// forms through a reader and a writer of small, chosen block sizes.
+//
+// Input: one byte of options, then the merged text. The row count handed to
+// the exports is the number of non-empty lines, or, as an option, a count that
+// runs ahead of the text or falls short of it.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "calendar/text_writer.h"
+#include "export/export.h"
+#include "fuzz/reference.h"
+#include "tests/memory_files.h"
+
+namespace {
+
+using namespace unisci;
+using namespace unisci::fuzzing;
+
+constexpr std::size_t kSizes[8] = {1, 2, 3, 5, 16, 64, 4096, 1 << 18};
+constexpr long long kCountError[8] = {0, 0, 0, 0, 1, 5, 1000, -1};
+
+std::string exported(std::string_view merged, std::size_t chunk, std::size_t block, long long righe,
+                     const ExportForm& form) {
+  testing::StringSource read3(merged, chunk);
+  std::string table;
+  testing::StringSink sink(table);
+  TextWriter write2(sink, block);
+  esporta(read3, write2, righe, form);
+  write2.close();
+  return table;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const unsigned options = data[0];
+  std::string_view merged(reinterpret_cast<const char*>(data) + 1, size - 1);
+  std::size_t chunk = kSizes[options & 7];
+  std::size_t block = kSizes[((options >> 3) & 3) * 2 + 1];
+  std::vector<std::string> lines = lines_of(merged, false);
+  long long matches = std::count_if(lines.begin(), lines.end(),
+                                    [](const std::string& line) { return !line.empty(); });
+  long long righe = std::max(0LL, matches + kCountError[options >> 5]);
+
+  std::vector<std::string> rows = export_rows(merged, righe);
+  if (righe == matches) {
+    std::size_t last = lines.size();
+    while (last > 0 && lines[last - 1].empty()) --last;
+    require(rows.size() == last, "one row per merged line up to the last match");
+  }
+
+  std::string xls = exported(merged, chunk, block, righe, kSpreadsheet);
+  require(xls == spreadsheet_of(rows), "the spreadsheet holds the rows of the merged text");
+
+  std::string page = exported(merged, chunk, block, righe, kWebPage);
+  std::vector<std::vector<std::string>> cells = page_cells(page);
+  require(cells.size() == rows.size(), "the web page has one row per exported line");
+  for (std::size_t m = 0; m < rows.size(); ++m)
+    require(cells[m] == cells_of(rows[m]), "each web page row shows its line's cells");
+  require(page == page_of(rows), "the web page is the one the export rules give");
+  return 0;
+}

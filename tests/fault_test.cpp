@@ -1,0 +1,407 @@
+// Failures and unusual input, through the built program: calendars and
+// targets that cannot be opened or written, standard input that ends early,
+// very large and odd calendars. Every run must say what went wrong on standard
+// error naming the file, never claim success, end with the right status, and
+// lose nothing that was there before.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dialogue_texts.h"
+#include "program_run.h"
+#include "worked_example.h"
+
+namespace unisci::testing {
+namespace {
+
+// The worked example's calendars and their merged text.
+const std::string& kCalendar1 = kExample1;
+const std::string& kCalendar2 = kExample2;
+const std::string& kMerged = kExampleMerged;
+// The questions of one run answered with a form, then 2 and 4.
+const std::string kQuestions = kFormatQuestion + kYearQuestion1 + kYearQuestion2;
+// A file left by an earlier run, which a failed run must not touch.
+const std::string kEarlier = "1\tda una esecuzione precedente\n";
+
+std::string report(const std::string& verb, const std::string& file, const std::string& reason) {
+  return "unisci-calendari: impossibile " + verb + " " + file + ": " + reason + "\n";
+}
+
+// The file the merge writes for a form letter.
+std::string merged_file(char form) {
+  switch (form) {
+    case 't': return "calendario.txt";
+    case 'w': return "calendario.doc";
+    default: return "temp.txt";
+  }
+}
+
+// Compares texts too large to print: on a difference, shows where it starts.
+void expect_same(const std::string& got, const std::string& want, const std::string& what) {
+  if (got == want) return;
+  std::size_t at = 0;
+  while (at < got.size() && at < want.size() && got[at] == want[at]) ++at;
+  ADD_FAILURE() << what << ": " << got.size() << " bytes instead of " << want.size()
+                << ", first difference at byte " << at;
+}
+
+// Folder contents as ProgramRun lists them: "<dir>" is a folder, "-> path" a link.
+using Layout = std::map<std::string, std::string>;
+
+void lay_out(const ScratchFolder& folder, const Layout& layout) {
+  for (const auto& [name, content] : layout) {
+    if (content == "<dir>")
+      folder.make_folder(name);
+    else if (content.rfind("-> ", 0) == 0)
+      folder.link(name, content.substr(3));
+    else
+      folder.write(name, content);
+  }
+}
+
+// A calendar that cannot be used: the run reports it, shows no count and no
+// closing line, asks to restart and fails. Every file of an earlier run stays
+// as it was, the merged text of the form chosen included.
+TEST(CalendarFault, ReportedAndNothingLost) {
+  const std::string kMissing = "No such file or directory";
+  const std::string kFolder = "Is a directory";
+  const std::vector<std::pair<Layout, std::string>> cases{
+      {{{"calendario2.txt", kCalendar2}}, report("aprire", "calendario1.txt", kMissing)},
+      {{{"calendario1.txt", kCalendar1}}, report("aprire", "calendario2.txt", kMissing)},
+      {{},
+       report("aprire", "calendario1.txt", kMissing) +
+           report("aprire", "calendario2.txt", kMissing)},
+      {{{"calendario1.txt", "<dir>"}, {"calendario2.txt", kCalendar2}},
+       report("leggere", "calendario1.txt", kFolder)},
+      {{{"calendario1.txt", kCalendar1}, {"calendario2.txt", "<dir>"}},
+       report("leggere", "calendario2.txt", kFolder)},
+  };
+  for (const auto& [calendars, err] : cases) {
+    for (char form : {'t', 'w', 'x', 'h'}) {
+      SCOPED_TRACE(err + "form " + form);
+      Layout layout = calendars;
+      for (const char* earlier :
+           {"calendario.txt", "calendario.doc", "temp.txt", "calendario.xls", "calendario.html"})
+        layout[earlier] = kEarlier;
+      ScratchFolder folder;
+      lay_out(folder, layout);
+      ProgramRun run = folder.run(std::string{form} + "\n2\n4\nn\n");
+      EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
+      EXPECT_EQ(run.err, err);
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.folder, layout);
+    }
+  }
+}
+
+TEST(CalendarFault, RestartQuestionFollowsAndEveryRunReports) {
+  ScratchFolder folder;
+  folder.write("calendario2.txt", kCalendar2);
+  ProgramRun run = folder.run("t\n2\n4\ny\nh\n2\n4\n");
+  EXPECT_EQ(run.out, kQuestions + kRestartQuestion + kQuestions + kRestartQuestion);
+  EXPECT_EQ(run.err, report("aprire", "calendario1.txt", "No such file or directory") +
+                         report("aprire", "calendario1.txt", "No such file or directory"));
+  EXPECT_EQ(run.status, 1);
+}
+
+// A folder where the merged text goes: reported at the form's answer, and the
+// form question comes again.
+TEST(TargetFault, FolderInPlaceOfTheMergedText) {
+  struct Case {
+    char form;
+    const char* folder_name;
+    char retry;
+    const char* result;
+  };
+  const std::vector<Case> cases{
+      {'t', "calendario.txt", 'w', "calendario.doc"},
+      {'T', "calendario.txt", 'W', "calendario.doc"},
+      {'w', "calendario.doc", 't', "calendario.txt"},
+      {'x', "temp.txt", 't', "calendario.txt"},
+      {'h', "temp.txt", 'T', "calendario.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("form ") + c.form);
+    ScratchFolder folder;
+    folder.write("calendario1.txt", kCalendar1);
+    folder.write("calendario2.txt", kCalendar2);
+    folder.make_folder(c.folder_name);
+    ProgramRun run = folder.run(std::string{c.form, '\n', c.retry} + "\n2\n4\nn\n");
+    EXPECT_EQ(run.out, kFormatQuestion + kQuestions + count_text(4, c.result) + kRestartQuestion);
+    EXPECT_EQ(run.err, report("creare", c.folder_name, "Is a directory"));
+    EXPECT_EQ(run.status, 0);
+    std::map<std::string, std::string> expected{{"calendario1.txt", kCalendar1},
+                                                {"calendario2.txt", kCalendar2},
+                                                {c.folder_name, "<dir>"},
+                                                {c.result, kMerged}};
+    EXPECT_EQ(run.folder, expected);
+  }
+}
+
+// A folder in place of the table: the merge is done, the table cannot be
+// made, and the run fails.
+TEST(TargetFault, FolderInPlaceOfTheTable) {
+  for (auto [form, table] : {std::pair{'x', "calendario.xls"}, std::pair{'h', "calendario.html"}}) {
+    SCOPED_TRACE(table);
+    ScratchFolder folder;
+    folder.write("calendario1.txt", kCalendar1);
+    folder.write("calendario2.txt", kCalendar2);
+    folder.make_folder(table);
+    ProgramRun run = folder.run(std::string{form} + "\n2\n4\nn\n");
+    EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
+    EXPECT_EQ(run.err, report("creare", table, "Is a directory"));
+    EXPECT_EQ(run.status, 1);
+    std::map<std::string, std::string> expected{{"calendario1.txt", kCalendar1},
+                                                {"calendario2.txt", kCalendar2},
+                                                {table, "<dir>"},
+                                                {"temp.txt", kMerged}};
+    EXPECT_EQ(run.folder, expected);
+  }
+}
+
+// A target on a full disk: the write fails, the run reports it and fails.
+// A table from an earlier run survives a merge that failed.
+TEST(TargetFault, DiskFull) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const std::vector<std::pair<char, std::string>> cases{
+      {'t', "calendario.txt"}, {'w', "calendario.doc"}, {'x', "temp.txt"},
+      {'h', "temp.txt"},       {'x', "calendario.xls"}, {'h', "calendario.html"},
+  };
+  for (const auto& [form, full] : cases) {
+    SCOPED_TRACE(std::string("form ") + form + ", " + full);
+    Layout layout{{"calendario1.txt", kCalendar1},
+                  {"calendario2.txt", kCalendar2},
+                  {"calendario.xls", kEarlier},
+                  {"calendario.html", kEarlier}};
+    layout[full] = "-> /dev/full";
+    ScratchFolder folder;
+    lay_out(folder, layout);
+    ProgramRun run = folder.run(std::string{form} + "\n2\n4\nn\n");
+    EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
+    EXPECT_EQ(run.err, report("scrivere", full, "No space left on device"));
+    EXPECT_EQ(run.status, 1);
+    if (full != merged_file(form)) layout[merged_file(form)] = kMerged;
+    EXPECT_EQ(run.folder, layout);
+  }
+}
+
+// Standard output on a full disk: the dialogue cannot be shown, so the program
+// must not end as if all went well.
+TEST(OutputFault, StandardOutputOnFullDisk) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  ScratchFolder folder;
+  folder.write("calendario1.txt", kCalendar1);
+  folder.write("calendario2.txt", kCalendar2);
+  folder.write("risposte", "t\n2\n4\nn\n");
+  std::string command =
+      "cd '" + folder.path() + "' && LC_ALL=C '" UNISCI_BINARY "' < risposte > /dev/full 2> errori";
+  int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
+  EXPECT_EQ(read_file(folder.path() + "/errori"),
+            "unisci-calendari: impossibile scrivere sullo standard output\n");
+  EXPECT_EQ(read_file(folder.path() + "/calendario.txt"), kMerged);
+}
+
+// Standard input that ends while an answer is awaited: nothing more is
+// printed, and the status tells whether the last run completed.
+TEST(InputEnds, AtEachQuestion) {
+  const std::string kDone = kQuestions + count_text(4, "calendario.txt") + kRestartQuestion;
+  struct Case {
+    const char* answers;
+    std::string out;
+    int status;
+  };
+  const std::vector<Case> cases{
+      {"", kFormatQuestion, 1},
+      {"q\n", kFormatQuestion + kInvalidFormat + kFormatQuestion, 1},
+      {"t", kFormatQuestion + kYearQuestion1, 1},
+      {"t\n", kFormatQuestion + kYearQuestion1, 1},
+      {"t\n-", kFormatQuestion + kYearQuestion1, 1},
+      {"t\n7\n", kFormatQuestion + kYearQuestion1 + kInvalidYear + kYearQuestion1, 1},
+      {"t\n2", kQuestions, 1},
+      {"t\n2\n \n\n\t", kQuestions, 1},
+      {"t\n2\n4", kDone, 0},
+      {"t\n2\n4\n", kDone, 0},
+      {"t\n2\n4\ny", kDone + kFormatQuestion, 1},
+      {"t\n2\n4\ny\nt\n4\n", kDone + kQuestions, 1},
+      {"t\n2\n4\nY\nt\n2\n4\n", kDone + kDone, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.answers)));
+    ScratchFolder folder;
+    folder.write("calendario1.txt", kCalendar1);
+    folder.write("calendario2.txt", kCalendar2);
+    ProgramRun run = folder.run(c.answers);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.folder.at("calendario1.txt"), kCalendar1);
+    EXPECT_EQ(run.folder.at("calendario2.txt"), kCalendar2);
+  }
+}
+
+// Calendars at the edge of the format: each is merged without loss.
+// The target is created at the form's answer, but an earlier file of that
+// name is emptied only when the merged text starts: input that ends before
+// leaves it whole.
+TEST(InputEnds, EarlierMergedTextKept) {
+  for (bool earlier : {true, false}) {
+    SCOPED_TRACE(earlier ? "earlier file" : "no earlier file");
+    ScratchFolder folder;
+    folder.write("calendario1.txt", kCalendar1);
+    folder.write("calendario2.txt", kCalendar2);
+    if (earlier) folder.write("calendario.txt", kEarlier);
+    ProgramRun run = folder.run("t\n2\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.folder.at("calendario.txt"), earlier ? kEarlier : "");
+  }
+}
+
+TEST(OddCalendars, MergedWhole) {
+  const std::string kHeadings = "Giornata 1\n\nGiornata 2\n  nota\nG\n";
+  const std::string kLatin1 =
+      "\xC8 una nota\n1 07/09/08 15:00 Citt\xE0 Alfa - Beta\n2 07/09/08 1\xE8:00 Forl\xEC Gamma\n";
+  const std::string kLatin2 =
+      "11 \xE8\xE8/09/2008 15:00 Siena Eta - Theta\n10 07/09/2008 18:00 Cant\xF9 Epsilon\n"
+      "12 21/09/\xE9\xE9"
+      "08 10:00 Pisa X - Y\n";
+  auto crlf = [](std::string text) {
+    for (std::size_t at = 0; (at = text.find('\n', at)) != text.npos; at += 2)
+      text.insert(at, "\r");
+    return text;
+  };
+  auto no_final_newline = [](const std::string& text) { return text.substr(0, text.size() - 2); };
+  struct Case {
+    const char* name;
+    std::string calendar1;
+    std::string calendar2;
+    std::string merged;
+    int gare;
+  };
+  const std::vector<Case> cases{
+      {"calendar 1 only headings", kHeadings, kCalendar2,
+       "10 07/09/08 18:00 Lecce Epsilon - Zeta\n11 10/09/08 15:00 Siena Eta - Theta\n", 2},
+      {"calendar 2 only headings", kCalendar1, kHeadings,
+       "1 07/09/08 15:00 Roma Alfa - Beta\n2 14/09/08 20:45 Bari Gamma - Delta\n", 2},
+      {"calendar 1 empty", "", kCalendar2,
+       "10 07/09/08 18:00 Lecce Epsilon - Zeta\n11 10/09/08 15:00 Siena Eta - Theta\n", 2},
+      {"calendar 2 empty", kCalendar1, "",
+       "1 07/09/08 15:00 Roma Alfa - Beta\n2 14/09/08 20:45 Bari Gamma - Delta\n", 2},
+      {"both empty", "", "", "", 0},
+      {"CR LF", crlf(kCalendar1), crlf(kCalendar2), kMerged, 4},
+      {"CR LF, no final newline", crlf(kCalendar1), no_final_newline(crlf(kCalendar2)), kMerged, 4},
+      {"Latin-1 at key positions", kLatin1, kLatin2,
+       "11 \xE8\xE8/09/08 15:00 Siena Eta - Theta\n\n1 07/09/08 15:00 Citt\xE0 Alfa - Beta\n"
+       "2 07/09/08 1\xE8:00 Forl\xEC Gamma\n10 07/09/08 18:00 Cant\xF9 Epsilon\n"
+       "12 21/09/08 10:00 Pisa X - Y\n",
+       5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    folder.write("calendario1.txt", c.calendar1);
+    folder.write("calendario2.txt", c.calendar2);
+    ProgramRun run = folder.run("t\n2\n4\nn\n");
+    EXPECT_EQ(run.out, kQuestions + count_text(c.gare, "calendario.txt") + kRestartQuestion);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+    std::map<std::string, std::string> expected{{"calendario1.txt", c.calendar1},
+                                                {"calendario2.txt", c.calendar2},
+                                                {"calendario.txt", c.merged}};
+    EXPECT_EQ(run.folder, expected);
+  }
+}
+
+// A match line and a heading of 10 MB each are kept whole or skipped whole,
+// in the merged text and in the spreadsheet.
+TEST(LargeCalendars, TenMegabyteLines) {
+  const std::string kLong(10 << 20, 'x');
+  const std::string calendar1 = "Giornata 1\n1 07/09/08 15:00 Roma Alfa - Beta " + kLong +
+                                "\n2 14/09/08 20:45 Bari Gamma - Delta\n";
+  const std::string calendar2 = "Giornata " + kLong + "\n" + kCalendar2;
+  std::string merged = kMerged;
+  merged.insert(merged.find('\n'), " " + kLong);
+  ScratchFolder folder;
+  folder.write("calendario1.txt", calendar1);
+  folder.write("calendario2.txt", calendar2);
+  ProgramRun run = folder.run("x\n2\n4\nn\n");
+  EXPECT_EQ(run.out, kQuestions + count_text(4, "calendario.xls") + kRestartQuestion);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.status, 0);
+  expect_same(run.folder["temp.txt"], merged, "temp.txt");
+  expect_same(run.folder["calendario.xls"],
+              "1\t1\t07/09/08\t15:00\tRoma\tAlfa - Beta " + kLong +
+                  "\n2\t10\t07/09/08\t18:00\tLecce\tEpsilon - Zeta\n3\t\n"
+                  "4\t11\t10/09/08\t15:00\tSiena\tEta - Theta\n5\t\n"
+                  "6\t2\t14/09/08\t20:45\tBari\tGamma - Delta\n",
+              "calendario.xls");
+  expect_same(run.folder["calendario1.txt"], calendar1, "calendario1.txt");
+  expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
+}
+
+// Two calendars of 50,000 matches, their match numbers of five digits, one
+// with four-digit years: each match once, in order of date and time.
+class FiftyThousandMatches : public ::testing::Test {
+ protected:
+  static constexpr int kEach = 50000;
+
+  // The match at minute `t` of 2008, a year of twelve 28-day months.
+  static std::string match(int number, int t, const char* year) {
+    int day = t / (24 * 60);
+    char line[64];
+    std::snprintf(line, sizeof line, "%d %02d/%02d/%s %02d:%02d Campo%d Squadra A - Squadra B",
+                  number, day % 28 + 1, day / 28 + 1, year, t % (24 * 60) / 60, t % 60, t % 7);
+    return line;
+  }
+
+  void SetUp() override {
+    for (int k = 0; k < kEach; ++k) {
+      calendar1 += match(k + 1, 2 * k, "08") + "\n";
+      calendar2 += match(k + 1, 2 * k + 1, "2008") + "\n";
+      merged_lines.push_back(match(k + 1, 2 * k, "08"));
+      merged_lines.push_back(match(k + 1, 2 * k + 1, "08"));
+    }
+    folder.write("calendario1.txt", calendar1);
+    folder.write("calendario2.txt", calendar2);
+  }
+
+  ScratchFolder folder;
+  std::string calendar1;
+  std::string calendar2;
+  std::vector<std::string> merged_lines;  // the merged text without its empty lines
+};
+
+TEST_F(FiftyThousandMatches, EveryMatchOnceInOrder) {
+  ProgramRun run = folder.run("t\n2\n4\nn\n");
+  EXPECT_EQ(run.out, kQuestions + count_text(2 * kEach, "calendario.txt") + kRestartQuestion);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.status, 0);
+  std::vector<std::string> lines;
+  const std::string& merged = run.folder["calendario.txt"];
+  for (std::size_t from = 0, to; (to = merged.find('\n', from)) != merged.npos; from = to + 1)
+    if (to > from) lines.push_back(merged.substr(from, to - from));
+  EXPECT_TRUE(lines == merged_lines) << lines.size() << " match lines written";
+  expect_same(run.folder["calendario1.txt"], calendar1, "calendario1.txt");
+  expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
+}
+
+// A full disk found in the middle of a long merge, not only when it ends.
+TEST_F(FiftyThousandMatches, DiskFullDuringTheMerge) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  folder.link("calendario.txt", "/dev/full");
+  ProgramRun run = folder.run("t\n2\n4\nn\n");
+  EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
+  EXPECT_EQ(run.err, report("scrivere", "calendario.txt", "No space left on device"));
+  EXPECT_EQ(run.status, 1);
+  expect_same(run.folder["calendario1.txt"], calendar1, "calendario1.txt");
+  expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
+}
+
+}  // namespace
+}  // namespace unisci::testing
