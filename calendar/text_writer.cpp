@@ -1,5 +1,7 @@
 #include "calendar/text_writer.h"
 
+#include <cstring>
+
 namespace unisci {
 
 TextWriter::TextWriter(ByteSink& sink, std::size_t block)

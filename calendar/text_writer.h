@@ -1,8 +1,8 @@
 // Collects output in one large block and hands it to a byte sink in large writes.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -26,7 +26,8 @@ class TextWriter {
       write_long(text);
       return;
     }
-    std::memcpy(buf_.data() + used_, text.data(), text.size());
+    // std::copy, unlike memcpy, is defined for the empty view of no data.
+    std::copy(text.begin(), text.end(), buf_.data() + used_);
     used_ += text.size();
   }
 
