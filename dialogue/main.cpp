@@ -1,6 +1,5 @@
 // unisci-calendari: merges two calendars of matches into one, ordered by date
 // and time, through a short dialogue in Italian.
-#include <clocale>
 #include <iostream>
 
 #include "calendar/files.h"
@@ -9,10 +8,7 @@
 #include "dialogue/terminal.h"
 
 int main() {
-#ifdef LC_MESSAGES
-  // The system's reasons for file errors in the user's language.
-  std::setlocale(LC_MESSAGES, "");
-#endif
+  unisci::prepare_standard_streams();
   std::ios::sync_with_stdio(false);
   unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());
   unisci::DiskFolder folder;

@@ -1,6 +1,7 @@
 #include "dialogue/terminal.h"
 
 #include <cctype>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -8,6 +9,7 @@
 #include "dialogue/console.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -29,6 +31,15 @@ bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang) 
   for (const char* p = name; *p != '\0'; ++p)
     if (*p != '-') folded += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
   return folded.find("utf8") != std::string::npos;
+}
+
+void prepare_standard_streams() {
+#ifdef _WIN32
+  if (_isatty(_fileno(stdout)) == 0) _setmode(_fileno(stdout), _O_BINARY);
+#else
+  std::setlocale(LC_CTYPE, "");
+  std::setlocale(LC_MESSAGES, "");
+#endif
 }
 
 std::string_view console_e_grave() {

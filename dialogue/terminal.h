@@ -5,6 +5,11 @@
 
 namespace unisci {
 
+// Readies the process's standard streams: the system's reasons for file errors
+// in the user's language and character set, and on Windows the exact bytes of
+// the dialogue to a pipe or file, which text mode would give CR LF line ends.
+void prepare_standard_streams();
+
 // How the dialogue writes "è" on this standard output: UTF-8 on a terminal
 // that expects it, the DOS byte on a Windows console of a DOS code page, and
 // the plain byte 0xE8 everywhere else, pipes and files included.
