@@ -379,7 +379,7 @@ class FiftyThousandMatches : public ::testing::Test {
 
 TEST_F(FiftyThousandMatches, EveryMatchOnceInOrder) {
   ProgramRun run = folder.run("t\n2\n4\nn\n");
-  EXPECT_EQ(run.out, kQuestions + count_text(2 * kEach, "calendario.txt") + kRestartQuestion);
+  EXPECT_EQ(run.out, kQuestions + count_text(2LL * kEach, "calendario.txt") + kRestartQuestion);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.status, 0);
   std::vector<std::string> lines;
