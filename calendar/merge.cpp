@@ -4,43 +4,47 @@ namespace unisci {
 
 namespace {
 
-// Writes the current line of `cal`, moves it on, and follows the line with an
-// empty line if it was chosen for its date.
-void take(InputCalendar& cal, TextWriter& out, bool per_data) {
-  cal.write(out);
-  cal.advance();
-  if (per_data) out.put('\n');
+// What the merge writes after a line: an empty line after one chosen for its
+// earlier date and after a tying pair, nothing after one chosen for its
+// earlier time on the same date.
+enum class Then { Nothing, EmptyLine };
+
+// Writes the current line of `calendar` and moves the calendar on.
+void take(InputCalendar& calendar, TextWriter& out, Then then) {
+  calendar.write(out);
+  calendar.advance();
+  if (then == Then::EmptyLine) out.put('\n');
 }
 
 }  // namespace
 
-std::int64_t unisci(InputCalendar& cal1, InputCalendar& cal2, TextWriter& out) {
-  std::int64_t righe = 0;
-  while (!cal1.ended() && !cal2.ended()) {
-    switch (confronta(cal1.key(), cal2.key())) {
-      case Ordine::PrimaPerData: take(cal1, out, true); break;
-      case Ordine::PrimaPerOra: take(cal1, out, false); break;
-      case Ordine::DopoPerOra: take(cal2, out, false); break;
-      case Ordine::DopoPerData: take(cal2, out, true); break;
-      case Ordine::Pari:
-        take(cal1, out, false);
-        take(cal2, out, true);
-        ++righe;
+std::int64_t merge(InputCalendar& calendar1, InputCalendar& calendar2, TextWriter& out) {
+  std::int64_t match_count = 0;
+  while (!calendar1.ended() && !calendar2.ended()) {
+    switch (compare(calendar1.key(), calendar2.key())) {
+      case Order::EarlierDate: take(calendar1, out, Then::EmptyLine); break;
+      case Order::EarlierTime: take(calendar1, out, Then::Nothing); break;
+      case Order::LaterTime: take(calendar2, out, Then::Nothing); break;
+      case Order::LaterDate: take(calendar2, out, Then::EmptyLine); break;
+      case Order::Tie:
+        take(calendar1, out, Then::Nothing);
+        take(calendar2, out, Then::EmptyLine);
+        ++match_count;
         break;
     }
-    ++righe;
+    ++match_count;
   }
   // If one calendar is done, copy the rest of the other.
-  return righe + drain(cal1.ended() ? cal2 : cal1, out);
+  return match_count + drain(calendar1.ended() ? calendar2 : calendar1, out);
 }
 
-std::int64_t drain(InputCalendar& cal, TextWriter& out) {
-  std::int64_t righe = 0;
-  for (; !cal.ended(); cal.advance()) {
-    cal.write(out);
-    ++righe;
+std::int64_t drain(InputCalendar& calendar, TextWriter& out) {
+  std::int64_t match_count = 0;
+  for (; !calendar.ended(); calendar.advance()) {
+    calendar.write(out);
+    ++match_count;
   }
-  return righe;
+  return match_count;
 }
 
 }  // namespace unisci

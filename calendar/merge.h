@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "calendar/calendario.h"
-#include "calendar/text_writer.h"
+#include "calendar/input_calendar.h"
+#include "io/text_writer.h"
 
 namespace unisci {
 
@@ -13,10 +13,10 @@ namespace unisci {
 // calendar in its own order. A line chosen for its earlier date is followed by
 // an empty line; a tying pair is written calendar 1 first, then an empty line.
 // Returns the number of match lines written. Throws FileError.
-std::int64_t unisci(InputCalendar& cal1, InputCalendar& cal2, TextWriter& out);
+std::int64_t merge(InputCalendar& calendar1, InputCalendar& calendar2, TextWriter& out);
 
-// Copies the remaining match lines of `cal`, the current one first, with no
-// empty lines. Returns how many it wrote.
-std::int64_t drain(InputCalendar& cal, TextWriter& out);
+// Copies the remaining match lines of `calendar`, the current one first, with
+// no empty lines. Returns how many it wrote.
+std::int64_t drain(InputCalendar& calendar, TextWriter& out);
 
 }  // namespace unisci

@@ -1,7 +1,6 @@
 #include "dialogue/console.h"
 
 #include <climits>
-#include <cstring>
 
 namespace unisci {
 
@@ -12,16 +11,6 @@ bool is_space(int c) {
 }
 bool is_digit(int c) {
   return c >= '0' && c <= '9';
-}
-
-const char* verb(FileError::Action action) {
-  switch (action) {
-    case FileError::Action::Open: return "impossibile aprire";
-    case FileError::Action::Read: return "impossibile leggere";
-    case FileError::Action::Create: return "impossibile creare";
-    case FileError::Action::Write: return "impossibile scrivere";
-  }
-  return "errore su";
 }
 
 }  // namespace
@@ -74,10 +63,9 @@ Console::Number Console::read_number(int& value) {
   return Number::Read;
 }
 
-void Console::report(const FileError& error) {
+void Console::report(std::string_view message) {
   out_.flush();
-  err_ << "unisci-calendari: " << verb(error.action()) << ' ' << error.file() << ": "
-       << std::strerror(error.reason()) << '\n';
+  err_ << "unisci-calendari: " << message << '\n';
   err_.flush();
 }
 

@@ -6,8 +6,6 @@
 #include <ostream>
 #include <string_view>
 
-#include "calendar/files.h"
-
 namespace unisci {
 
 // How "è" is written: as the Western European byte, in UTF-8, or in the DOS
@@ -35,8 +33,8 @@ class Console {
   // that no question accepts. Then one more character is discarded.
   Number read_number(int& value);
 
-  // One line on standard error naming the file and the reason.
-  void report(const FileError& error);
+  // One line on standard error: the program's name, then `message`.
+  void report(std::string_view message);
 
  private:
   std::istream& in_;

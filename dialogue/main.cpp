@@ -2,10 +2,10 @@
 // and time, through a short dialogue in Italian.
 #include <iostream>
 
-#include "calendar/files.h"
 #include "dialogue/console.h"
 #include "dialogue/run_loop.h"
 #include "dialogue/terminal.h"
+#include "io/files.h"
 
 int main() {
   unisci::prepare_standard_streams();

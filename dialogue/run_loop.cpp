@@ -2,20 +2,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "calendar/calendario.h"
+#include "calendar/input_calendar.h"
 #include "calendar/merge.h"
-#include "calendar/text_writer.h"
 #include "export/export.h"
+#include "io/text_writer.h"
 
 namespace unisci {
 
 namespace {
 
+// The dialogue's texts are kept byte for byte as the users know them, "Voui"
+// and "Ecxel" included.
 constexpr std::string_view kFormatQuestion =
     "In quale formato vuoi che venga salvato il calendario?(scrivi t per file di testo,w per "
     "Word,x per Ecxel,h per pagina web e poi premi invio)\n";
@@ -26,8 +29,7 @@ constexpr std::string_view kYearQuestion2 =
     "Di quante cifre \xE8 composto l'anno delle date presenti in calendario2.txt?\n";
 constexpr std::string_view kInvalidYear =
     "Inserimento delle cifre attribuite all'anno non corretto! Riprovare:\n";
-constexpr std::string_view kCountOpening = "\n";
-constexpr std::string_view kCountClosing =
+constexpr std::string_view kCountEnd =
     " gare presenti complessivamente\n- Intreccio successfully executed - Congratulations by "
     "Corvalo -\n";
 constexpr std::string_view kClosing = "Complimenti! Il tuo calendario si trova nel file ";
@@ -37,17 +39,17 @@ constexpr std::string_view kRestartQuestion =
 
 // An output form: where the merge writes, and the file the user gets.
 struct OutputForm {
-  const char* merged;            // the merged text
-  const char* result;            // the file handed to the user
-  const ExportForm* conversion;  // how the merged text becomes `result`, if it must
+  const char* merged_text_file;
+  const char* result_file;
+  const ExportForm* table_form;  // how the merged text becomes the result, if it must
 };
 
-const OutputForm* form_for(char formato) {
+const OutputForm* form_for(char letter) {
   static const OutputForm kText{"calendario.txt", "calendario.txt", nullptr};
   static const OutputForm kWord{"calendario.doc", "calendario.doc", nullptr};
   static const OutputForm kExcel{"temp.txt", "calendario.xls", &kSpreadsheet};
   static const OutputForm kWeb{"temp.txt", "calendario.html", &kWebPage};
-  switch (formato) {
+  switch (letter) {
     case 't':
     case 'T': return &kText;
     case 'w':
@@ -60,17 +62,30 @@ const OutputForm* form_for(char formato) {
   }
 }
 
-// The number offsets of the two calendars, which last from one run to the next.
+// The number offsets of the two calendars outlive a run: a line with no space
+// where a match number ends is read with the offset of the last earlier line
+// of its calendar that had one, even a line read in an earlier run.
 struct NumberOffsets {
-  std::ptrdiff_t v = 0;
-  std::ptrdiff_t w = 0;
+  std::ptrdiff_t calendar1 = 0;
+  std::ptrdiff_t calendar2 = 0;
 };
 
-enum class Esito { Completed, Failed, InputEnded };
+enum class RunOutcome { Completed, Failed, InputEnded };
+
+void report(Console& console, const FileError& error) {
+  const char* verb = "";
+  switch (error.action()) {
+    case FileError::Action::Open: verb = "impossibile aprire "; break;
+    case FileError::Action::Read: verb = "impossibile leggere "; break;
+    case FileError::Action::Create: verb = "impossibile creare "; break;
+    case FileError::Action::Write: verb = "impossibile scrivere "; break;
+  }
+  console.report(verb + error.file() + ": " + std::strerror(error.reason()));
+}
 
 struct Target {
   const OutputForm* form = nullptr;
-  std::unique_ptr<ByteSink> write1;
+  std::unique_ptr<ByteSink> merged_text;
 };
 
 // Asks for the output form until a valid letter comes and its merged-text
@@ -78,101 +93,110 @@ struct Target {
 std::optional<Target> ask_format(Console& console, Folder& folder) {
   for (;;) {
     console.say(kFormatQuestion);
-    std::optional<char> formato = console.read_answer();
-    if (!formato) return std::nullopt;
-    const OutputForm* form = form_for(*formato);
+    std::optional<char> letter = console.read_answer();
+    if (!letter) return std::nullopt;
+    const OutputForm* form = form_for(*letter);
     if (form == nullptr) {
       console.say(kInvalidFormat);
       continue;
     }
     try {
-      return Target{form, folder.create(form->merged)};
+      return Target{form, folder.create(form->merged_text_file)};
     } catch (const FileError& e) {
-      console.report(e);
+      report(console, e);
     }
   }
 }
 
-std::optional<int> ask_year_width(Console& console, std::string_view question) {
-  int anno = 7;
-  while (anno != 2 && anno != 4) {
+// Asks for a calendar's year width until 2 or 4 comes. Nothing if standard
+// input ends.
+std::optional<int> ask_year_digits(Console& console, std::string_view question) {
+  for (;;) {
     console.say(question);
-    if (console.read_number(anno) == Console::Number::End) return std::nullopt;
-    if (anno != 2 && anno != 4) console.say(kInvalidYear);
+    int answer = 0;
+    switch (console.read_number(answer)) {
+      case Console::Number::End: return std::nullopt;
+      case Console::Number::NotANumber: break;
+      case Console::Number::Read:
+        if (answer == 2 || answer == 4) return answer;
+        break;
+    }
+    console.say(kInvalidYear);
   }
-  return anno;
 }
 
 std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, const char* name) {
   try {
     return folder.open(name);
   } catch (const FileError& e) {
-    console.report(e);
+    report(console, e);
     return nullptr;
   }
 }
 
-// Merges the two calendars into the target and, for the table forms, converts
+// Merges the two calendars into the target and, for the table forms, exports
 // the merged text. Returns the number of matches. Throws FileError.
-std::int64_t merge_and_convert(Folder& folder, Target& target, ByteSource& read1, ByteSource& read2,
-                               int anno1, int anno2, NumberOffsets& offsets) {
-  TextWriter write1(*target.write1);
-  InputCalendar cal1(read1, anno1, offsets.v);
-  InputCalendar cal2(read2, anno2, offsets.w);
-  std::int64_t gare = unisci(cal1, cal2, write1);
-  write1.close();
-  if (const ExportForm* conversion = target.form->conversion) {
-    auto read3 = folder.open(target.form->merged);
-    auto sink = folder.create(target.form->result);
-    TextWriter write2(*sink);
-    esporta(*read3, write2, gare, *conversion);
-    write2.close();
+std::int64_t merge_and_export(Folder& folder, Target& target, ByteSource& source1,
+                              ByteSource& source2, int year_digits1, int year_digits2,
+                              NumberOffsets& offsets) {
+  TextWriter merged_text(*target.merged_text);
+  InputCalendar calendar1(source1, year_digits1, offsets.calendar1);
+  InputCalendar calendar2(source2, year_digits2, offsets.calendar2);
+  std::int64_t match_count = merge(calendar1, calendar2, merged_text);
+  offsets = {calendar1.number_offset(), calendar2.number_offset()};
+  merged_text.close();
+  if (const ExportForm* table_form = target.form->table_form) {
+    auto merged_source = folder.open(target.form->merged_text_file);
+    auto table_sink = folder.create(target.form->result_file);
+    TextWriter table(*table_sink);
+    export_table(*merged_source, table, match_count, *table_form);
+    table.close();
   }
-  return gare;
+  return match_count;
 }
 
-Esito run(Console& console, Folder& folder, NumberOffsets& offsets) {
+RunOutcome run(Console& console, Folder& folder, NumberOffsets& offsets) {
   std::optional<Target> target = ask_format(console, folder);
-  if (!target) return Esito::InputEnded;
-  std::optional<int> anno1 = ask_year_width(console, kYearQuestion1);
-  if (!anno1) return Esito::InputEnded;
-  std::optional<int> anno2 = ask_year_width(console, kYearQuestion2);
-  if (!anno2) return Esito::InputEnded;
+  if (!target) return RunOutcome::InputEnded;
+  std::optional<int> year_digits1 = ask_year_digits(console, kYearQuestion1);
+  if (!year_digits1) return RunOutcome::InputEnded;
+  std::optional<int> year_digits2 = ask_year_digits(console, kYearQuestion2);
+  if (!year_digits2) return RunOutcome::InputEnded;
 
-  auto read1 = open_calendar(console, folder, "calendario1.txt");
-  auto read2 = open_calendar(console, folder, "calendario2.txt");
-  if (!read1 || !read2) return Esito::Failed;
-  std::int64_t gare = 0;
+  auto source1 = open_calendar(console, folder, "calendario1.txt");
+  auto source2 = open_calendar(console, folder, "calendario2.txt");
+  if (!source1 || !source2) return RunOutcome::Failed;
+  std::int64_t match_count = 0;
   try {
-    gare = merge_and_convert(folder, *target, *read1, *read2, *anno1, *anno2, offsets);
+    match_count = merge_and_export(folder, *target, *source1, *source2, *year_digits1,
+                                   *year_digits2, offsets);
   } catch (const FileError& e) {
-    console.report(e);
-    return Esito::Failed;
+    report(console, e);
+    return RunOutcome::Failed;
   }
-  console.say(kCountOpening);
-  console.say(std::to_string(gare));
-  console.say(kCountClosing);
-  console.say(kClosing);
-  console.say(target->form->result);
   console.say("\n");
-  return Esito::Completed;
+  console.say(std::to_string(match_count));
+  console.say(kCountEnd);
+  console.say(kClosing);
+  console.say(target->form->result_file);
+  console.say("\n");
+  return RunOutcome::Completed;
 }
 
 }  // namespace
 
 int run_loop(Console& console, Folder& folder) {
   NumberOffsets offsets;
-  Esito esito = Esito::Completed;
-  char ciclo = 'y';
-  while (ciclo == 'y' || ciclo == 'Y') {
-    esito = run(console, folder, offsets);
-    if (esito == Esito::InputEnded) break;
+  RunOutcome outcome = RunOutcome::Completed;
+  for (char restart = 'y'; restart == 'y' || restart == 'Y';) {
+    outcome = run(console, folder, offsets);
+    if (outcome == RunOutcome::InputEnded) break;
     console.say(kRestartQuestion);
     std::optional<char> answer = console.read_answer();
     if (!answer) break;
-    ciclo = *answer;
+    restart = *answer;
   }
-  return esito == Esito::Completed ? 0 : 1;
+  return outcome == RunOutcome::Completed ? 0 : 1;
 }
 
 }  // namespace unisci

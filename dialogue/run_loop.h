@@ -1,8 +1,8 @@
 // The run loop: the whole dialogue, one merge after the other.
 #pragma once
 
-#include "calendar/files.h"
 #include "dialogue/console.h"
+#include "io/files.h"
 
 namespace unisci {
 

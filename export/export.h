@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "calendar/files.h"
-#include "calendar/text_writer.h"
+#include "io/files.h"
+#include "io/text_writer.h"
 
 namespace unisci {
 
@@ -33,12 +33,14 @@ using Cells = std::array<std::string_view, 5>;
 // The column rule: cuts a merged line at its first four spaces into at most
 // five cells: match number, date, time, place and the match with its spaces.
 // A line whose first character is 'G', second 'i' or third 'o' is not cut.
+// The cells are views into `line`, each cut cell one space before the next.
 // Returns the number of cells.
-std::size_t cut_cells(std::string_view riga, Cells& cells);
+std::size_t cut_cells(std::string_view line, Cells& cells);
 
-// Writes one row per line of the merged text until `righe` match lines have
-// been exported or the text ends. Empty lines become rows too, but do not count
-// against `righe`, so an empty line after the last match line is left out.
-void esporta(ByteSource& read3, TextWriter& write2, std::int64_t righe, const ExportForm& form);
+// Writes one row per line of the merged text, up to and including the line
+// that holds its `match_count`-th match, or until the text ends. Empty lines
+// between match lines are rows too; an empty line after the last match is not.
+void export_table(ByteSource& merged_text, TextWriter& table, std::int64_t match_count,
+                  const ExportForm& form);
 
 }  // namespace unisci

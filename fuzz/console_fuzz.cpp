@@ -18,8 +18,8 @@
 #include "dialogue/console.h"
 #include "dialogue/run_loop.h"
 #include "fuzz/reference.h"
-#include "tests/dialogue_texts.h"
-#include "tests/memory_files.h"
+#include "testing/dialogue_texts.h"
+#include "testing/memory_files.h"
 
 namespace {
 
@@ -83,10 +83,10 @@ struct Outcomes {
 
 Outcomes outcomes() {
   Outcomes all;
-  for (int anno1 : {2, 4}) {
-    for (int anno2 : {2, 4}) {
-      std::vector<MatchLine> in1 = match_lines(kCalendar1, anno1);
-      std::vector<MatchLine> in2 = match_lines(kCalendar2, anno2);
+  for (int year_digits1 : {2, 4}) {
+    for (int year_digits2 : {2, 4}) {
+      std::vector<MatchLine> in1 = match_lines(kCalendar1, year_digits1);
+      std::vector<MatchLine> in2 = match_lines(kCalendar2, year_digits2);
       require(in1.size() + in2.size() == kMatches, "the fixed calendars hold their matches");
       std::string text = merge_of(in1, in2).text;
       all.merged.insert(text);

@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "calendar/text_writer.h"
 #include "export/export.h"
 #include "fuzz/reference.h"
-#include "tests/memory_files.h"
+#include "io/text_writer.h"
+#include "testing/memory_files.h"
 
 namespace {
 
@@ -23,15 +23,15 @@ using namespace unisci::fuzzing;
 constexpr std::size_t kSizes[8] = {1, 2, 3, 5, 16, 64, 4096, 1 << 18};
 constexpr long long kCountError[8] = {0, 0, 0, 0, 1, 5, 1000, -1};
 
-std::string exported(std::string_view merged, std::size_t chunk, std::size_t block, long long righe,
-                     const ExportForm& form) {
-  testing::StringSource read3(merged, chunk);
-  std::string table;
-  testing::StringSink sink(table);
-  TextWriter write2(sink, block);
-  esporta(read3, write2, righe, form);
-  write2.close();
-  return table;
+std::string exported(std::string_view merged, std::size_t chunk, std::size_t block,
+                     long long match_count, const ExportForm& form) {
+  testing::StringSource merged_text(merged, chunk);
+  std::string text;
+  testing::StringSink sink(text);
+  TextWriter table(sink, block);
+  export_table(merged_text, table, match_count, form);
+  table.close();
+  return text;
 }
 
 }  // namespace
@@ -45,19 +45,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> lines = lines_of(merged, false);
   long long matches = std::count_if(lines.begin(), lines.end(),
                                     [](const std::string& line) { return !line.empty(); });
-  long long righe = std::max(0LL, matches + kCountError[options >> 5]);
+  long long match_count = std::max(0LL, matches + kCountError[options >> 5]);
 
-  std::vector<std::string> rows = export_rows(merged, righe);
-  if (righe == matches) {
+  std::vector<std::string> rows = export_rows(merged, match_count);
+  if (match_count == matches) {
     std::size_t last = lines.size();
     while (last > 0 && lines[last - 1].empty()) --last;
     require(rows.size() == last, "one row per merged line up to the last match");
   }
 
-  std::string xls = exported(merged, chunk, block, righe, kSpreadsheet);
+  std::string xls = exported(merged, chunk, block, match_count, kSpreadsheet);
   require(xls == spreadsheet_of(rows), "the spreadsheet holds the rows of the merged text");
 
-  std::string page = exported(merged, chunk, block, righe, kWebPage);
+  std::string page = exported(merged, chunk, block, match_count, kWebPage);
   std::vector<std::vector<std::string>> cells = page_cells(page);
   require(cells.size() == rows.size(), "the web page has one row per exported line");
   for (std::size_t m = 0; m < rows.size(); ++m)

@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "calendar/calendario.h"
+#include "calendar/input_calendar.h"
 #include "calendar/merge.h"
-#include "calendar/text_writer.h"
 #include "fuzz/reference.h"
-#include "tests/memory_files.h"
+#include "io/text_writer.h"
+#include "testing/memory_files.h"
 
 namespace {
 
@@ -38,23 +38,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t nul = rest.find('\0');
   std::string_view text1 = rest.substr(0, nul);
   std::string_view text2 = nul == rest.npos ? std::string_view() : rest.substr(nul + 1);
-  const int anno1 = (options & 1) != 0 ? 4 : 2;
-  const int anno2 = (options & 2) != 0 ? 4 : 2;
+  const int year_digits1 = (options & 1) != 0 ? 4 : 2;
+  const int year_digits2 = (options & 2) != 0 ? 4 : 2;
 
   testing::StringSource source1(text1, kSizes[sizes & 7]);
   testing::StringSource source2(text2, kSizes[(sizes >> 3) & 7]);
   std::string merged;
   testing::StringSink sink(merged);
   TextWriter out(sink, kSizes[(sizes >> 6) * 2 + 1]);
-  std::ptrdiff_t v = 0;
-  std::ptrdiff_t w = 0;
-  InputCalendar cal1(source1, anno1, v, kSizes[(options >> 2) & 7]);
-  InputCalendar cal2(source2, anno2, w, kSizes[(options >> 5) & 7]);
-  std::int64_t righe = unisci::unisci(cal1, cal2, out);
+  InputCalendar calendar1(source1, year_digits1, 0, kSizes[(options >> 2) & 7]);
+  InputCalendar calendar2(source2, year_digits2, 0, kSizes[(options >> 5) & 7]);
+  std::int64_t match_count = merge(calendar1, calendar2, out);
   out.close();
 
-  std::vector<MatchLine> in1 = match_lines(text1, anno1);
-  std::vector<MatchLine> in2 = match_lines(text2, anno2);
+  std::vector<MatchLine> in1 = match_lines(text1, year_digits1);
+  std::vector<MatchLine> in2 = match_lines(text2, year_digits2);
   require(merged.empty() || merged.back() == '\n', "the merged text ends with a newline");
   std::vector<std::string> written;
   bool after_line = false;
@@ -65,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   require(interleaves(written, written_lines(in1), written_lines(in2)),
           "every match line of each calendar is written once, in its own order, two-digit year");
-  require(righe == static_cast<std::int64_t>(written.size()),
+  require(match_count == static_cast<std::int64_t>(written.size()),
           "the count is the number of match lines written");
 
   Merged expected = merge_of(in1, in2);

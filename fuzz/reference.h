@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "testing/sample_calendars.h"
+
 namespace unisci::fuzzing {
 
 // Stops the fuzzer with a message: a property of the output does not hold.
@@ -54,8 +56,8 @@ struct MatchLine {
   std::string written;  // as it must appear in the merged text
 };
 
-// The match lines of a calendar whose years have `anno` digits.
-inline std::vector<MatchLine> match_lines(std::string_view calendar, int anno) {
+// The match lines of a calendar whose years have `year_digits` digits.
+inline std::vector<MatchLine> match_lines(std::string_view calendar, int year_digits) {
   std::vector<MatchLine> found;
   long offset = 0;
   for (const std::string& line : lines_of(calendar, true)) {
@@ -72,8 +74,8 @@ inline std::vector<MatchLine> match_lines(std::string_view calendar, int anno) {
       offset = 3 - static_cast<long>(digits);
     std::string written = line;
     std::size_t century = static_cast<std::size_t>(10 - offset);
-    if (anno == 4 && century < written.size()) written.erase(century, 2);
-    found.push_back({line, offset, anno == 4 ? 2 : 0, written});
+    if (year_digits == 4 && century < written.size()) written.erase(century, 2);
+    found.push_back({line, offset, year_digits == 4 ? 2 : 0, written});
   }
   return found;
 }
@@ -176,12 +178,12 @@ inline bool interleaves(const std::vector<std::string>& lines, const std::vector
 }
 
 // The rows of a merged text that the exports must write: every line up to the
-// one that brings the non-empty lines to `righe`.
-inline std::vector<std::string> export_rows(std::string_view merged, long long righe) {
+// one that brings the non-empty lines to `match_count`.
+inline std::vector<std::string> export_rows(std::string_view merged, long long match_count) {
   std::vector<std::string> rows;
   long long matches = 0;
   for (const std::string& line : lines_of(merged, false)) {
-    if (matches >= righe) break;
+    if (matches >= match_count) break;
     rows.push_back(line);
     if (!line.empty()) ++matches;
   }
@@ -212,15 +214,11 @@ inline std::string spreadsheet_of(const std::vector<std::string>& rows) {
   return xls;
 }
 
-inline const std::string kPageOpening =
-    "<HTML>\n<BODY>\n<TABLE border=1 bgcolor=#80ff80>\n"
-    "<TR><TD><b>N</b></TD><TD align=center><b>DATA</b></TD>"
-    "<TD align=center><b>ORARIO</b></TD><TD align=center><b>LUOGO</b></TD>"
-    "<TD align=center><b>PARTITA</b></TD></TR>";
-inline const std::string kRowOpening = "<TR bgcolor=#c0ffff>\n\t<TD>";
-inline const std::string kCellBreak = "</TD>\n\t<TD>";
-inline const std::string kRowClosing = "\n\t</TD>\n</TR>\n";
-inline const std::string kPageClosing = "\n</TABLE>\n</BODY>\n</HTML>";
+using testing::kCellBreak;
+using testing::kPageClosing;
+using testing::kPageOpening;
+using testing::kRowClosing;
+using testing::kRowOpening;
 
 // Reads the rows back out of a web page: the cells of each row, with the
 // character references decoded. Fails if the page is not made of the fixed

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogue_texts.h"
 #include "program_run.h"
-#include "worked_example.h"
+#include "testing/dialogue_texts.h"
+#include "testing/sample_calendars.h"
 
 namespace unisci::testing {
 namespace {
@@ -16,8 +16,8 @@ namespace {
 using Files = std::map<std::string, std::string>;
 
 // The whole dialogue of a run answered right at the first try.
-std::string plain_run(int gare, const std::string& file) {
-  return kFormatQuestion + kYearQuestion1 + kYearQuestion2 + count_text(gare, file) +
+std::string plain_run(int match_count, const std::string& file) {
+  return kFormatQuestion + kYearQuestion1 + kYearQuestion2 + count_text(match_count, file) +
          kRestartQuestion;
 }
 

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "memory_files.h"
-#include "worked_example.h"
+#include "testing/memory_files.h"
+#include "testing/sample_calendars.h"
 
 namespace unisci::testing {
 namespace {
 
 TEST(CutCells, AtTheFirstFourSpaces) {
   struct Case {
-    std::string riga;
+    std::string line;
     std::vector<std::string> cells;
   };
   const std::vector<Case> cases{
@@ -41,56 +41,49 @@ TEST(CutCells, AtTheFirstFourSpaces) {
   };
   for (const Case& c : cases) {
     Cells cells;
-    std::size_t n = cut_cells(c.riga, cells);
+    std::size_t n = cut_cells(c.line, cells);
     EXPECT_EQ(std::vector<std::string>(cells.begin(), cells.begin() + static_cast<long>(n)),
               c.cells)
-        << '"' << c.riga << '"';
+        << '"' << c.line << '"';
   }
 }
 
-std::string esporta_text(const std::string& merged, std::int64_t righe, const ExportForm& form,
-                         std::size_t size = 1 << 20) {
-  StringSource read3(merged, size);
+std::string exported(const std::string& merged, std::int64_t match_count, const ExportForm& form,
+                     std::size_t size = 1 << 20) {
+  StringSource merged_text(merged, size);
   std::string text;
   StringSink sink(text);
-  TextWriter write2(sink, size);
-  esporta(read3, write2, righe, form);
-  write2.close();
+  TextWriter table(sink, size);
+  export_table(merged_text, table, match_count, form);
+  table.close();
   return text;
 }
 
-const std::string kPageOpening =
-    "<HTML>\n<BODY>\n<TABLE border=1 bgcolor=#80ff80>\n"
-    "<TR><TD><b>N</b></TD><TD align=center><b>DATA</b></TD><TD align=center><b>ORARIO</b></TD>"
-    "<TD align=center><b>LUOGO</b></TD><TD align=center><b>PARTITA</b></TD></TR>";
-const std::string kPageClosing = "\n</TABLE>\n</BODY>\n</HTML>";
-
 // A web page row of the given cells; the last cell ends with the line's newline.
 std::string page_row(const std::vector<std::string>& cells) {
-  std::string row = "<TR bgcolor=#c0ffff>\n\t<TD>";
-  for (std::size_t i = 0; i < cells.size(); ++i) row += (i > 0 ? "</TD>\n\t<TD>" : "") + cells[i];
-  return row + "\n\t</TD>\n</TR>\n";
+  std::string row = kRowOpening;
+  for (std::size_t i = 0; i < cells.size(); ++i) row += (i > 0 ? kCellBreak : "") + cells[i];
+  return row + kRowClosing;
 }
 
-TEST(Esporta, WorkedExampleSpreadsheet) {
+TEST(ExportTable, WorkedExampleSpreadsheet) {
   for (std::size_t size : {1U, 2U, 3U, 1U << 20}) {
-    EXPECT_EQ(esporta_text(kExampleMerged, 4, kSpreadsheet, size), kExampleTable)
-        << "size " << size;
+    EXPECT_EQ(exported(kExampleMerged, 4, kSpreadsheet, size), kExampleTable) << "size " << size;
   }
 }
 
-TEST(Esporta, WorkedExampleWebPage) {
+TEST(ExportTable, WorkedExampleWebPage) {
   for (std::size_t size : {1U, 2U, 3U, 1U << 20}) {
-    EXPECT_EQ(esporta_text(kExampleMerged, 4, kWebPage, size), kExamplePage) << "size " << size;
+    EXPECT_EQ(exported(kExampleMerged, 4, kWebPage, size), kExamplePage) << "size " << size;
   }
 }
 
 // Which lines of a merged text become rows, in the spreadsheet form.
-TEST(Esporta, RowsOfTheMergedText) {
+TEST(ExportTable, RowsOfTheMergedText) {
   struct Case {
     const char* name;
     std::string merged;
-    std::int64_t righe;
+    std::int64_t match_count;
     std::string table;
   };
   const std::vector<Case> cases{
@@ -116,29 +109,29 @@ TEST(Esporta, RowsOfTheMergedText) {
   };
   for (const Case& c : cases) {
     for (std::size_t size : {1U, 3U, 1U << 20}) {
-      EXPECT_EQ(esporta_text(c.merged, c.righe, kSpreadsheet, size), c.table)
+      EXPECT_EQ(exported(c.merged, c.match_count, kSpreadsheet, size), c.table)
           << c.name << ", size " << size;
     }
   }
 }
 
-TEST(Esporta, WebPageRows) {
-  EXPECT_EQ(esporta_text("", 0, kWebPage), kPageOpening + kPageClosing);
+TEST(ExportTable, WebPageRows) {
+  EXPECT_EQ(exported("", 0, kWebPage), kPageOpening + kPageClosing);
   EXPECT_EQ(
-      esporta_text("1 a\n\n2 b\n\n", 2, kWebPage),
+      exported("1 a\n\n2 b\n\n", 2, kWebPage),
       kPageOpening + page_row({"1", "a"}) + page_row({""}) + page_row({"2", "b"}) + kPageClosing);
-  EXPECT_EQ(esporta_text("1 o 14/09/08 15:00\n", 9, kWebPage),
+  EXPECT_EQ(exported("1 o 14/09/08 15:00\n", 9, kWebPage),
             kPageOpening + page_row({"1 o 14/09/08 15:00"}) + kPageClosing);
 }
 
-TEST(Esporta, WebPageEscapesMarkupInCellsOnly) {
+TEST(ExportTable, WebPageEscapesMarkupInCellsOnly) {
   EXPECT_EQ(
-      esporta_text("12 14/09/08 15:00 Roma&Lazio <script>alert('x')</script> & >>\n", 1, kWebPage),
+      exported("12 14/09/08 15:00 Roma&Lazio <script>alert('x')</script> & >>\n", 1, kWebPage),
       kPageOpening +
           page_row({"12", "14/09/08", "15:00", "Roma&amp;Lazio",
                     "&lt;script&gt;alert('x')&lt;/script&gt; &amp; &gt;&gt;"}) +
           kPageClosing);
-  EXPECT_EQ(esporta_text("1 &amp; \"q\" \xE8\n", 1, kWebPage),
+  EXPECT_EQ(exported("1 &amp; \"q\" \xE8\n", 1, kWebPage),
             kPageOpening + page_row({"1", "&amp;amp;", "\"q\"", "\xE8"}) + kPageClosing);
 }
 

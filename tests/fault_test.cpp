@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogue_texts.h"
 #include "program_run.h"
-#include "worked_example.h"
+#include "testing/dialogue_texts.h"
+#include "testing/sample_calendars.h"
 
 namespace unisci::testing {
 namespace {
@@ -276,7 +276,7 @@ TEST(OddCalendars, MergedWhole) {
     std::string calendar1;
     std::string calendar2;
     std::string merged;
-    int gare;
+    int match_count;
   };
   const std::vector<Case> cases{
       {"calendar 1 only headings", kHeadings, kCalendar2,
@@ -300,7 +300,7 @@ TEST(OddCalendars, MergedWhole) {
     folder.write("calendario1.txt", c.calendar1);
     folder.write("calendario2.txt", c.calendar2);
     ProgramRun run = folder.run("t\n2\n4\nn\n");
-    EXPECT_EQ(run.out, kQuestions + count_text(c.gare, "calendario.txt") + kRestartQuestion);
+    EXPECT_EQ(run.out, kQuestions + count_text(c.match_count, "calendario.txt") + kRestartQuestion);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
     std::map<std::string, std::string> expected{{"calendario1.txt", c.calendar1},

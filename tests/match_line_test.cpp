@@ -1,19 +1,20 @@
 // The rules of a single match line: recognising it, its number offset, the
 // characters it is compared on, and how it is written with a two-digit year.
+#include "calendar/match_line.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "calendar/calendario.h"
-#include "memory_files.h"
+#include "testing/memory_files.h"
 
 namespace unisci::testing {
 namespace {
 
 TEST(MatchLine, BeginsWithADigitThenADigitOrASpace) {
   struct Case {
-    std::string riga;
+    std::string line;
     bool match;
   };
   const std::vector<Case> cases{
@@ -34,12 +35,12 @@ TEST(MatchLine, BeginsWithADigitThenADigitOrASpace) {
       {"1\r", false},
       {"\xB9 ", false},
   };
-  for (const Case& c : cases) EXPECT_EQ(is_match_line(c.riga), c.match) << '"' << c.riga << '"';
+  for (const Case& c : cases) EXPECT_EQ(is_match_line(c.line), c.match) << '"' << c.line << '"';
 }
 
 TEST(MatchLine, NumberOffset) {
   struct Case {
-    std::string riga;
+    std::string line;
     std::ptrdiff_t expected;
   };
   constexpr std::ptrdiff_t kPrevious = 5;
@@ -64,95 +65,96 @@ TEST(MatchLine, NumberOffset) {
       {"", kPrevious},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(number_offset(c.riga, kPrevious), c.expected) << '"' << c.riga << '"';
+    EXPECT_EQ(number_offset(c.line, kPrevious), c.expected) << '"' << c.line << '"';
 }
 
 TEST(MatchLine, KeyCharIsTheOwnByteThenNewlineThenZero) {
-  const std::string riga = "ab\xE8";
-  EXPECT_EQ(key_char(riga, 0), 'a');
-  EXPECT_EQ(key_char(riga, 2), static_cast<signed char>(-24));
-  EXPECT_EQ(key_char(riga, 3), '\n');
-  EXPECT_EQ(key_char(riga, 4), '\0');
-  EXPECT_EQ(key_char(riga, 1000), '\0');
+  const std::string line = "ab\xE8";
+  EXPECT_EQ(key_char(line, 0), 'a');
+  EXPECT_EQ(key_char(line, 2), static_cast<signed char>(-24));
+  EXPECT_EQ(key_char(line, 3), '\n');
+  EXPECT_EQ(key_char(line, 4), '\0');
+  EXPECT_EQ(key_char(line, 1000), '\0');
   EXPECT_EQ(key_char("", 0), '\n');
   EXPECT_EQ(key_char("", 1), '\0');
 }
 
 // Compares two lines as the merge does: each with its own number offset and
 // its calendar's year offset.
-Ordine compare(const std::string& riga1, int a1, const std::string& riga2, int a2) {
-  return confronta(chiave(riga1, number_offset(riga1, 0), a1),
-                   chiave(riga2, number_offset(riga2, 0), a2));
+Order compare_lines(const std::string& line1, int year_offset1, const std::string& line2,
+                    int year_offset2) {
+  return compare(sort_key(line1, number_offset(line1, 0), year_offset1),
+                 sort_key(line2, number_offset(line2, 0), year_offset2));
 }
 
 TEST(MatchLine, OrderByDateThenTime) {
   struct Case {
     const char* name;
-    std::string riga1;
-    int a1;
-    std::string riga2;
-    int a2;
-    Ordine expected;
+    std::string line1;
+    int year_offset1;
+    std::string line2;
+    int year_offset2;
+    Order expected;
   };
   const std::string base = "1 15/06/08 15:30 Roma Alfa - Beta";
   const std::vector<Case> cases{
-      {"same date and time", base, 0, "22 15/06/08 15:30 Bari Gamma - Delta", 0, Ordine::Pari},
-      {"year tens", "1 15/06/08 15:30 R", 0, "1 15/06/18 15:30 R", 0, Ordine::PrimaPerData},
-      {"year units", "1 15/06/09 15:30 R", 0, base, 0, Ordine::DopoPerData},
-      {"month tens", "1 15/06/08 15:30 R", 0, "1 15/10/08 15:30 R", 0, Ordine::PrimaPerData},
-      {"month units", "1 15/07/08 15:30 R", 0, base, 0, Ordine::DopoPerData},
-      {"day tens", "1 05/06/08 15:30 R", 0, base, 0, Ordine::PrimaPerData},
-      {"day units", "1 16/06/08 15:30 R", 0, base, 0, Ordine::DopoPerData},
-      {"hour tens", "1 15/06/08 05:30 R", 0, base, 0, Ordine::PrimaPerOra},
-      {"hour units", "1 15/06/08 16:30 R", 0, base, 0, Ordine::DopoPerOra},
-      {"minute tens", "1 15/06/08 15:00 R", 0, base, 0, Ordine::PrimaPerOra},
-      {"minute units", "1 15/06/08 15:31 R", 0, base, 0, Ordine::DopoPerOra},
-      {"year before month", "1 01/12/08 15:30 R", 0, "1 31/01/09 00:00 R", 0, Ordine::PrimaPerData},
-      {"month before day", "1 31/05/08 23:59 R", 0, "1 01/06/08 00:00 R", 0, Ordine::PrimaPerData},
-      {"day before time", "1 14/06/08 23:59 R", 0, base, 0, Ordine::PrimaPerData},
-      {"00 before 99", "1 01/01/99 10:00 R", 0, "1 01/01/00 10:00 R", 0, Ordine::DopoPerData},
+      {"same date and time", base, 0, "22 15/06/08 15:30 Bari Gamma - Delta", 0, Order::Tie},
+      {"year tens", "1 15/06/08 15:30 R", 0, "1 15/06/18 15:30 R", 0, Order::EarlierDate},
+      {"year units", "1 15/06/09 15:30 R", 0, base, 0, Order::LaterDate},
+      {"month tens", "1 15/06/08 15:30 R", 0, "1 15/10/08 15:30 R", 0, Order::EarlierDate},
+      {"month units", "1 15/07/08 15:30 R", 0, base, 0, Order::LaterDate},
+      {"day tens", "1 05/06/08 15:30 R", 0, base, 0, Order::EarlierDate},
+      {"day units", "1 16/06/08 15:30 R", 0, base, 0, Order::LaterDate},
+      {"hour tens", "1 15/06/08 05:30 R", 0, base, 0, Order::EarlierTime},
+      {"hour units", "1 15/06/08 16:30 R", 0, base, 0, Order::LaterTime},
+      {"minute tens", "1 15/06/08 15:00 R", 0, base, 0, Order::EarlierTime},
+      {"minute units", "1 15/06/08 15:31 R", 0, base, 0, Order::LaterTime},
+      {"year before month", "1 01/12/08 15:30 R", 0, "1 31/01/09 00:00 R", 0, Order::EarlierDate},
+      {"month before day", "1 31/05/08 23:59 R", 0, "1 01/06/08 00:00 R", 0, Order::EarlierDate},
+      {"day before time", "1 14/06/08 23:59 R", 0, base, 0, Order::EarlierDate},
+      {"00 before 99", "1 01/01/99 10:00 R", 0, "1 01/01/00 10:00 R", 0, Order::LaterDate},
       {"only the last two year digits", "1 01/01/1999 10:00 R", 2, "1 01/01/2000 10:00 R", 2,
-       Ordine::DopoPerData},
+       Order::LaterDate},
       {"width 4 against width 2", "1 01/02/2009 12:00 R", 2, "1 31/12/08 12:00 R", 0,
-       Ordine::DopoPerData},
+       Order::LaterDate},
       {"width 4 tie with width 2", "7 14/09/2008 15:00 Roma", 2, "7 14/09/08 15:00 Bari", 0,
-       Ordine::Pari},
+       Order::Tie},
       {"number widths 3 and 1", "123 05/03/08 20:30 R", 0, "1 05/03/08 15:00 R", 0,
-       Ordine::DopoPerOra},
+       Order::LaterTime},
       {"number widths 4 and 2", "1000 05/03/2008 14:00 R", 2, "12 05/03/08 15:00 R", 0,
-       Ordine::PrimaPerOra},
-      {"separators are not compared", "1 15-06-08.15h30 R", 0, base, 0, Ordine::Pari},
+       Order::EarlierTime},
+      {"separators are not compared", "1 15-06-08.15h30 R", 0, base, 0, Order::Tie},
       // Compared as signed bytes: 0x80 and above come before every digit.
       {"byte 0xE8 before a digit",
        "1 \xE8"
        "5/06/08 15:30 R",
-       0, base, 0, Ordine::PrimaPerData},
+       0, base, 0, Order::EarlierDate},
       {"byte 0x80 before 0x7F",
        "1 15/06/08 \x80"
        "5:30 R",
        0,
        "1 15/06/08 \x7F"
        "5:30 R",
-       0, Ordine::PrimaPerOra},
+       0, Order::EarlierTime},
       {"byte 0xFF before a newline", "1 15/06/08 15:3\xFF", 0, "1 15/06/08 15:3", 0,
-       Ordine::PrimaPerOra},
+       Order::EarlierTime},
       // A short line compares its newline, then zero bytes, past its end.
-      {"line without a time", "1 15/06/08", 0, base, 0, Ordine::PrimaPerOra},
-      {"zero past the newline", "1 15/06/08", 0, "1 15/06/08 ", 0, Ordine::PrimaPerOra},
-      {"newline before a digit", "1 15/06/0", 0, base, 0, Ordine::PrimaPerData},
-      {"two short lines tie", "1 15/06/08", 0, "2 15/06/08", 0, Ordine::Pari},
-      {"heading with two digits", "10 Giornata", 0, base, 0, Ordine::DopoPerData},
+      {"line without a time", "1 15/06/08", 0, base, 0, Order::EarlierTime},
+      {"zero past the newline", "1 15/06/08", 0, "1 15/06/08 ", 0, Order::EarlierTime},
+      {"newline before a digit", "1 15/06/0", 0, base, 0, Order::EarlierDate},
+      {"two short lines tie", "1 15/06/08", 0, "2 15/06/08", 0, Order::Tie},
+      {"heading with two digits", "10 Giornata", 0, base, 0, Order::LaterDate},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(compare(c.riga1, c.a1, c.riga2, c.a2), c.expected);
+    EXPECT_EQ(compare_lines(c.line1, c.year_offset1, c.line2, c.year_offset2), c.expected);
   }
 }
 
 TEST(MatchLine, WriteLeavesOutTheCenturyOnlyForWidthFour) {
   struct Case {
-    std::string riga;
-    int anno;
+    std::string line;
+    int year_digits;
     std::string written;
   };
   const std::vector<Case> cases{
@@ -176,9 +178,9 @@ TEST(MatchLine, WriteLeavesOutTheCenturyOnlyForWidthFour) {
     std::string text;
     StringSink sink(text);
     TextWriter out(sink, 3);
-    write_line(out, c.riga, number_offset(c.riga, 0), c.anno);
+    write_line(out, c.line, number_offset(c.line, 0), c.year_digits);
     out.close();
-    EXPECT_EQ(text, c.written) << '"' << c.riga << "\" width " << c.anno;
+    EXPECT_EQ(text, c.written) << '"' << c.line << "\" width " << c.year_digits;
   }
 }
 

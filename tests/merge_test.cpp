@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "memory_files.h"
-#include "worked_example.h"
+#include "testing/memory_files.h"
+#include "testing/sample_calendars.h"
 
 namespace unisci::testing {
 namespace {
@@ -22,30 +22,35 @@ struct Merged {
 
 // Merges two calendar texts. `size` is the block of every reader and writer
 // and the chunk of every read, so that small sizes cut lines everywhere.
-Merged merge(const std::string& text1, int anno1, const std::string& text2, int anno2,
-             std::ptrdiff_t& v, std::ptrdiff_t& w, std::size_t size = LineReader::kBlock) {
-  StringSource read1(text1, size);
-  StringSource read2(text2, size);
+// `offset1` and `offset2` are the number offsets the calendars start with and
+// end with.
+Merged merge_texts(const std::string& text1, int year_digits1, const std::string& text2,
+                   int year_digits2, std::ptrdiff_t& offset1, std::ptrdiff_t& offset2,
+                   std::size_t size = LineReader::kBlock) {
+  StringSource source1(text1, size);
+  StringSource source2(text2, size);
   Merged merged;
   StringSink sink(merged.text);
-  TextWriter write1(sink, size);
-  InputCalendar cal1(read1, anno1, v, size);
-  InputCalendar cal2(read2, anno2, w, size);
-  merged.count = unisci(cal1, cal2, write1);
-  write1.close();
+  TextWriter out(sink, size);
+  InputCalendar calendar1(source1, year_digits1, offset1, size);
+  InputCalendar calendar2(source2, year_digits2, offset2, size);
+  merged.count = merge(calendar1, calendar2, out);
+  offset1 = calendar1.number_offset();
+  offset2 = calendar2.number_offset();
+  out.close();
   return merged;
 }
 
-Merged merge(const std::string& text1, int anno1, const std::string& text2, int anno2,
-             std::size_t size = LineReader::kBlock) {
-  std::ptrdiff_t v = 0;
-  std::ptrdiff_t w = 0;
-  return merge(text1, anno1, text2, anno2, v, w, size);
+Merged merge_texts(const std::string& text1, int year_digits1, const std::string& text2,
+                   int year_digits2, std::size_t size = LineReader::kBlock) {
+  std::ptrdiff_t offset1 = 0;
+  std::ptrdiff_t offset2 = 0;
+  return merge_texts(text1, year_digits1, text2, year_digits2, offset1, offset2, size);
 }
 
 TEST(Merge, WorkedExample) {
   for (std::size_t size : {1U, 2U, 3U, 5U, 256U * 1024U}) {
-    Merged merged = merge(kExample1, 2, kExample2, 4, size);
+    Merged merged = merge_texts(kExample1, 2, kExample2, 4, size);
     EXPECT_EQ(merged.text, kExampleMerged) << "size " << size;
     EXPECT_EQ(merged.count, 4) << "size " << size;
   }
@@ -54,9 +59,9 @@ TEST(Merge, WorkedExample) {
 struct Case {
   const char* name;
   std::string text1;
-  int anno1;
+  int year_digits1;
   std::string text2;
-  int anno2;
+  int year_digits2;
   std::string merged;
   std::int64_t count;
 };
@@ -147,7 +152,7 @@ TEST(Merge, Cases) {
   for (const Case& c : kCases) {
     for (std::size_t size : {1U, 2U, 3U, 256U * 1024U}) {
       SCOPED_TRACE(::testing::Message() << c.name << ", size " << size);
-      Merged merged = merge(c.text1, c.anno1, c.text2, c.anno2, size);
+      Merged merged = merge_texts(c.text1, c.year_digits1, c.text2, c.year_digits2, size);
       EXPECT_EQ(merged.text, c.merged);
       EXPECT_EQ(merged.count, c.count);
     }
@@ -160,18 +165,18 @@ TEST(Merge, Cases) {
 TEST(Merge, NumberOffsetsKeptAcrossMerges) {
   const std::string text1 = "10ab 07/09/08 15:00 Roma A - B\n1000 01/01/09 10:00 Bari C - D\n";
   const std::string text2 = "1 01/09/08 12:00 Lecce E - F\n";
-  std::ptrdiff_t v = 0;
-  std::ptrdiff_t w = 0;
+  std::ptrdiff_t offset1 = 0;
+  std::ptrdiff_t offset2 = 0;
   // First merge: "10ab" is read with the starting offset 0, and its year
   // characters "/0" come before "08".
-  Merged first = merge(text1, 2, text2, 2, v, w);
+  Merged first = merge_texts(text1, 2, text2, 2, offset1, offset2);
   EXPECT_EQ(first.text,
             "10ab 07/09/08 15:00 Roma A - B\n\n1 01/09/08 12:00 Lecce E - F\n\n"
             "1000 01/01/09 10:00 Bari C - D\n");
-  EXPECT_EQ(v, -1);
-  EXPECT_EQ(w, 2);
+  EXPECT_EQ(offset1, -1);
+  EXPECT_EQ(offset2, 2);
   // Second merge: "10ab" now has the offset -1 of "1000", which finds its date.
-  Merged second = merge(text1, 2, text2, 2, v, w);
+  Merged second = merge_texts(text1, 2, text2, 2, offset1, offset2);
   EXPECT_EQ(second.text,
             "1 01/09/08 12:00 Lecce E - F\n\n10ab 07/09/08 15:00 Roma A - B\n"
             "1000 01/01/09 10:00 Bari C - D\n");
@@ -193,7 +198,7 @@ TEST(Merge, BigCalendarsEveryLineOnce) {
     return std::string(buf);
   };
   std::mt19937 random(20080907);
-  auto calendar = [&](char tag, int anno, std::string& text) {
+  auto calendar = [&](char tag, int year_digits, std::string& text) {
     std::vector<Match> matches;
     int day = 0;
     for (int i = 1; i <= 10000; ++i) {
@@ -208,7 +213,7 @@ TEST(Merge, BigCalendarsEveryLineOnce) {
       std::string front = std::to_string(i) + " " + two(m.dd) + "/" + two(m.mm) + "/";
       std::string back =
           two(m.yy) + " " + two(m.hh) + ":" + two(m.mi) + " Campo " + tag + "-" + std::to_string(i);
-      m.text1 = front + (anno == 4 ? "20" : "") + back;
+      m.text1 = front + (year_digits == 4 ? "20" : "") + back;
       m.text2 = front + back;
       if (i % 50 == 1) text += "Giornata " + std::to_string(i / 50 + 1) + "\n\n";
       text += m.text1 + (i % 7 == 0 ? "\r\n" : "\n");
@@ -217,14 +222,14 @@ TEST(Merge, BigCalendarsEveryLineOnce) {
     return matches;
   };
   std::string text1, text2;
-  std::vector<Match> cal1 = calendar('a', 2, text1);
-  std::vector<Match> cal2 = calendar('b', 4, text2);
+  std::vector<Match> matches1 = calendar('a', 2, text1);
+  std::vector<Match> matches2 = calendar('b', 4, text2);
 
   std::string expected;
   std::size_t i = 0, j = 0;
-  while (i < cal1.size() && j < cal2.size()) {
-    const Match& m1 = cal1[i];
-    const Match& m2 = cal2[j];
+  while (i < matches1.size() && j < matches2.size()) {
+    const Match& m1 = matches1[i];
+    const Match& m2 = matches2[j];
     bool same_day = std::tie(m1.yy, m1.mm, m1.dd) == std::tie(m2.yy, m2.mm, m2.dd);
     if (m1.key() == m2.key()) {
       expected += m1.text2 + "\n" + m2.text2 + "\n\n";
@@ -237,11 +242,11 @@ TEST(Merge, BigCalendarsEveryLineOnce) {
       ++j;
     }
   }
-  for (; i < cal1.size(); ++i) expected += cal1[i].text2 + "\n";
-  for (; j < cal2.size(); ++j) expected += cal2[j].text2 + "\n";
+  for (; i < matches1.size(); ++i) expected += matches1[i].text2 + "\n";
+  for (; j < matches2.size(); ++j) expected += matches2[j].text2 + "\n";
 
   for (std::size_t size : {7U, 4096U, 256U * 1024U}) {
-    Merged merged = merge(text1, 2, text2, 4, size);
+    Merged merged = merge_texts(text1, 2, text2, 4, size);
     EXPECT_EQ(merged.count, 20000) << "size " << size;
     EXPECT_TRUE(merged.text == expected) << "size " << size;
   }

@@ -1,6 +1,6 @@
 // The worked example: two small calendars, the first with two-digit years and
 // a heading, the second with four-digit years, and every form the program
-// makes of them.
+// makes of them; the fixed parts of the web page.
 #pragma once
 
 #include <string>
@@ -29,10 +29,18 @@ inline const std::string kExampleTable =
     "5\t\n"
     "6\t2\t14/09/08\t20:45\tBari\tGamma - Delta\n";
 
-inline const std::string kExamplePage =
+// The web page around its rows, and the parts of a row.
+inline const std::string kPageOpening =
     "<HTML>\n<BODY>\n<TABLE border=1 bgcolor=#80ff80>\n"
     "<TR><TD><b>N</b></TD><TD align=center><b>DATA</b></TD><TD align=center><b>ORARIO</b></TD>"
-    "<TD align=center><b>LUOGO</b></TD><TD align=center><b>PARTITA</b></TD></TR>"
+    "<TD align=center><b>LUOGO</b></TD><TD align=center><b>PARTITA</b></TD></TR>";
+inline const std::string kRowOpening = "<TR bgcolor=#c0ffff>\n\t<TD>";
+inline const std::string kCellBreak = "</TD>\n\t<TD>";
+inline const std::string kRowClosing = "\n\t</TD>\n</TR>\n";
+inline const std::string kPageClosing = "\n</TABLE>\n</BODY>\n</HTML>";
+
+inline const std::string kExamplePage =
+    kPageOpening +
     "<TR bgcolor=#c0ffff>\n\t<TD>1</TD>\n\t<TD>07/09/08</TD>\n\t<TD>15:00</TD>\n\t<TD>Roma</TD>\n"
     "\t<TD>Alfa - Beta\n\t</TD>\n</TR>\n"
     "<TR bgcolor=#c0ffff>\n\t<TD>10</TD>\n\t<TD>07/09/08</TD>\n\t<TD>18:00</TD>\n\t<TD>Lecce</TD>\n"

@@ -6,17 +6,19 @@
 #include <string_view>
 #include <vector>
 
-#include "calendar/files.h"
+#include "io/files.h"
 
 namespace unisci {
+
+// What becomes of a carriage return right before a line's end. Calendars
+// drop it, so that CR LF reads as one newline; the merged text keeps its bytes.
+enum class CarriageReturn { Drop, Keep };
 
 class LineReader {
  public:
   static constexpr std::size_t kBlock = std::size_t{256} * 1024;
 
-  // With `drop_cr`, a carriage return right before a line's end is dropped,
-  // so that CR LF reads as one newline.
-  explicit LineReader(ByteSource& source, bool drop_cr = true, std::size_t block = kBlock);
+  LineReader(ByteSource& source, CarriageReturn carriage_return, std::size_t block = kBlock);
 
   // Hands out the next line without its newline; false at the end of the source.
   // A last line that the end cuts off before its newline is a line like any other.
@@ -36,7 +38,7 @@ class LineReader {
   bool refill();
 
   ByteSource& source_;
-  bool drop_cr_;
+  CarriageReturn carriage_return_;
   std::vector<char> buf_;
   std::size_t begin_ = 0;    // first byte not yet handed out
   std::size_t end_ = 0;      // end of the bytes read

@@ -1,11 +1,11 @@
-#include "calendar/line_reader.h"
+#include "io/line_reader.h"
 
 #include <cstring>
 
 namespace unisci {
 
-LineReader::LineReader(ByteSource& source, bool drop_cr, std::size_t block)
-    : source_(source), drop_cr_(drop_cr), buf_(block > 0 ? block : 1) {}
+LineReader::LineReader(ByteSource& source, CarriageReturn carriage_return, std::size_t block)
+    : source_(source), carriage_return_(carriage_return), buf_(block > 0 ? block : 1) {}
 
 // The line ends beyond the bytes read so far, or the source has ended.
 bool LineReader::next_after_refill(std::string_view& line) {
@@ -27,7 +27,7 @@ bool LineReader::next_after_refill(std::string_view& line) {
 void LineReader::hand_out(std::size_t stop, std::string_view& line) {
   const char* data = buf_.data();
   std::size_t len = stop - begin_;
-  if (drop_cr_ && len > 0 && data[stop - 1] == '\r') --len;
+  if (carriage_return_ == CarriageReturn::Drop && len > 0 && data[stop - 1] == '\r') --len;
   line = std::string_view(data + begin_, len);
   begin_ = stop < end_ ? stop + 1 : stop;
 }

@@ -20,9 +20,9 @@ inline const std::string kRestartQuestion =
     "sovrascrive il vecchio file\n";
 
 // The count text and the closing line of a run that completed.
-inline std::string count_text(long long gare, const std::string& file) {
+inline std::string count_text(long long match_count, const std::string& file) {
   std::string text = "\n";
-  text += std::to_string(gare);
+  text += std::to_string(match_count);
   text +=
       " gare presenti complessivamente\n- Intreccio successfully executed - Congratulations by "
       "Corvalo -\nComplimenti! Il tuo calendario si trova nel file ";

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "calendar/files.h"
+#include "io/files.h"
 
 namespace unisci {
 

@@ -1,4 +1,4 @@
-#include "calendar/text_writer.h"
+#include "io/text_writer.h"
 
 #include <cstring>
 

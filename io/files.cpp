@@ -1,4 +1,4 @@
-#include "calendar/files.h"
+#include "io/files.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "calendar/files.h"
+#include "io/files.h"
 
 namespace unisci::testing {
 

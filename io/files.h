@@ -1,4 +1,4 @@
-// Byte sources and sinks for the calendar files, and the folder that opens them.
+// Byte sources and sinks, and the folder that opens them by name.
 //
 // The merge and the exports read and write through these small interfaces so
 // that they work the same on real files and on memory (tests, fuzzing).

@@ -1,0 +1,69 @@
+// The rules of a match line, the record of the calendars and of the merged text:
+//
+//   N DD/MM/YY HH:MM Place Match, spaces allowed
+//
+// N has one to three digits (more are accepted), the year two or four digits.
+// Lines are handled without their newline: every line counts as ending in one,
+// even the last line of a file that lacks it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "io/text_writer.h"
+
+namespace unisci {
+
+// True if the line begins like a match: a digit, then a digit or a space.
+bool is_match_line(std::string_view line);
+
+// The number offset of a match line: 3 minus the digits of its match number,
+// so that its date and time stand at fixed places counted from there. Found
+// from the first space at index 3, 2 or 1, or from four or more leading digits
+// followed by a space (a negative offset). Any other line keeps the `previous`
+// offset of its calendar. Never more than 2.
+std::ptrdiff_t number_offset(std::string_view line, std::ptrdiff_t previous);
+
+// The year offset of a calendar: how far its four-digit years push the
+// compared year digits and the time to the right.
+inline int year_offset(int year_digits) {
+  return year_digits == 4 ? 2 : 0;
+}
+
+// The character compared at `index`: the line's own byte, its newline right
+// after its last byte, and 0 past the newline. Compared as a signed byte.
+inline signed char key_char(std::string_view line, std::ptrdiff_t index) {
+  auto size = static_cast<std::ptrdiff_t>(line.size());
+  if (index < size) return static_cast<signed char>(line[static_cast<std::size_t>(index)]);
+  return index == size ? '\n' : '\0';
+}
+
+// The ten compared characters of a match line, most significant first:
+// year, month and day in `date`, hour and minute in `time`. Signed bytes are
+// mapped so that the integers order as the characters do.
+struct SortKey {
+  std::uint64_t date = 0;
+  std::uint32_t time = 0;
+};
+
+SortKey sort_key(std::string_view line, std::ptrdiff_t number_offset, int year_offset);
+
+// Which of two lines comes first, and why.
+enum class Order {
+  EarlierDate,  // the first line has the earlier date
+  EarlierTime,  // same date, the first line has the earlier time
+  Tie,          // same date and time
+  LaterTime,
+  LaterDate,
+};
+
+Order compare(const SortKey& first, const SortKey& second);
+
+// Writes the line and its newline; with four-digit years the two century
+// digits are left out, so every written date has a two-digit year. A newline
+// is never left out.
+void write_line(TextWriter& out, std::string_view line, std::ptrdiff_t number_offset,
+                int year_digits);
+
+}  // namespace unisci
