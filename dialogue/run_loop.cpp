@@ -5,12 +5,14 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "calendar/input_calendar.h"
 #include "calendar/merge.h"
 #include "export/export.h"
+#include "io/tee_sink.h"
 #include "io/text_writer.h"
 
 namespace unisci {
@@ -79,18 +81,23 @@ void report(Console& console, const FileError& error) {
     case FileError::Action::Read: verb = "impossibile leggere "; break;
     case FileError::Action::Create: verb = "impossibile creare "; break;
     case FileError::Action::Write: verb = "impossibile scrivere "; break;
+    case FileError::Action::Replace: verb = "impossibile sostituire "; break;
   }
   console.report(verb + error.file() + ": " + std::strerror(error.reason()));
 }
 
-struct Target {
+// The files a form writes, readied at the format answer: the merged text
+// and, for the table forms, the table. Nothing of them is in place until the
+// run commits them.
+struct Outputs {
   const OutputForm* form = nullptr;
-  std::unique_ptr<ByteSink> merged_text;
+  std::unique_ptr<Output> merged_text;
+  std::unique_ptr<Output> table;
 };
 
-// Asks for the output form until a valid letter comes and its merged-text
-// target could be created. Nothing if standard input ends.
-std::optional<Target> ask_format(Console& console, Folder& folder) {
+// Asks for the output form until a valid letter comes and every file it
+// writes can be written. Nothing if standard input ends.
+std::optional<Outputs> ask_format(Console& console, Folder& folder) {
   for (;;) {
     console.say(kFormatQuestion);
     std::optional<char> letter = console.read_answer();
@@ -101,7 +108,9 @@ std::optional<Target> ask_format(Console& console, Folder& folder) {
       continue;
     }
     try {
-      return Target{form, folder.create(form->merged_text_file)};
+      Outputs outputs{form, folder.create(form->merged_text_file), nullptr};
+      if (form->table_form != nullptr) outputs.table = folder.create(form->result_file);
+      return outputs;
     } catch (const FileError& e) {
       report(console, e);
     }
@@ -125,6 +134,8 @@ std::optional<int> ask_year_digits(Console& console, std::string_view question) 
   }
 }
 
+constexpr const char* kCalendarFiles[] = {"calendario1.txt", "calendario2.txt"};
+
 std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, const char* name) {
   try {
     return folder.open(name);
@@ -134,42 +145,65 @@ std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, cons
   }
 }
 
-// Merges the two calendars into the target and, for the table forms, exports
-// the merged text. Returns the number of matches. Throws FileError.
-std::int64_t merge_and_export(Folder& folder, Target& target, ByteSource& source1,
-                              ByteSource& source2, int year_digits1, int year_digits2,
-                              NumberOffsets& offsets) {
-  TextWriter merged_text(*target.merged_text);
+// An output that is one of the calendars, through a link, would destroy it:
+// it is refused before anything is written. True if one was.
+bool output_is_a_calendar(Console& console, Folder& folder, const OutputForm& form) {
+  for (const char* output : {form.merged_text_file, form.result_file}) {
+    for (const char* calendar : kCalendarFiles) {
+      if (folder.same_file(output, calendar)) {
+        console.report(std::string("impossibile scrivere ") + output + ": coincide con " +
+                       calendar);
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// Merges the two calendars into the merged text and, for the table forms,
+// into the table at the same time, then puts both in place. Returns the number
+// of matches. Throws FileError.
+std::int64_t merge_and_export(Outputs& outputs, ByteSource& source1, ByteSource& source2,
+                              int year_digits1, int year_digits2, NumberOffsets& offsets) {
+  std::optional<TextWriter> table;
+  std::optional<TableExport> table_export;
+  std::optional<TeeSink> both;
+  ByteSink* merged_sink = outputs.merged_text.get();
+  if (outputs.table) {
+    table.emplace(*outputs.table);
+    table_export.emplace(*table, *outputs.form->table_form);
+    merged_sink = &both.emplace(*outputs.merged_text, *table_export);
+  }
+  TextWriter merged_text(*merged_sink);
   InputCalendar calendar1(source1, year_digits1, offsets.calendar1);
   InputCalendar calendar2(source2, year_digits2, offsets.calendar2);
   std::int64_t match_count = merge(calendar1, calendar2, merged_text);
   offsets = {calendar1.number_offset(), calendar2.number_offset()};
   merged_text.close();
-  if (const ExportForm* table_form = target.form->table_form) {
-    auto merged_source = folder.open(target.form->merged_text_file);
-    auto table_sink = folder.create(target.form->result_file);
-    TextWriter table(*table_sink);
-    export_table(*merged_source, table, match_count, *table_form);
-    table.close();
-  }
+  if (table_export && table_export->match_count() != match_count)
+    throw std::logic_error("the table holds " + std::to_string(table_export->match_count()) +
+                           " matches of " + std::to_string(match_count));
+  outputs.merged_text->commit();
+  if (outputs.table) outputs.table->commit();
   return match_count;
 }
 
 RunOutcome run(Console& console, Folder& folder, NumberOffsets& offsets) {
-  std::optional<Target> target = ask_format(console, folder);
-  if (!target) return RunOutcome::InputEnded;
+  std::optional<Outputs> outputs = ask_format(console, folder);
+  if (!outputs) return RunOutcome::InputEnded;
   std::optional<int> year_digits1 = ask_year_digits(console, kYearQuestion1);
   if (!year_digits1) return RunOutcome::InputEnded;
   std::optional<int> year_digits2 = ask_year_digits(console, kYearQuestion2);
   if (!year_digits2) return RunOutcome::InputEnded;
 
-  auto source1 = open_calendar(console, folder, "calendario1.txt");
-  auto source2 = open_calendar(console, folder, "calendario2.txt");
+  auto source1 = open_calendar(console, folder, kCalendarFiles[0]);
+  auto source2 = open_calendar(console, folder, kCalendarFiles[1]);
   if (!source1 || !source2) return RunOutcome::Failed;
+  if (output_is_a_calendar(console, folder, *outputs->form)) return RunOutcome::Failed;
   std::int64_t match_count = 0;
   try {
-    match_count = merge_and_export(folder, *target, *source1, *source2, *year_digits1,
-                                   *year_digits2, offsets);
+    match_count =
+        merge_and_export(*outputs, *source1, *source2, *year_digits1, *year_digits2, offsets);
   } catch (const FileError& e) {
     report(console, e);
     return RunOutcome::Failed;
@@ -178,7 +212,7 @@ RunOutcome run(Console& console, Folder& folder, NumberOffsets& offsets) {
   console.say(std::to_string(match_count));
   console.say(kCountEnd);
   console.say(kClosing);
-  console.say(target->form->result_file);
+  console.say(outputs->form->result_file);
   console.say("\n");
   return RunOutcome::Completed;
 }

@@ -1,6 +1,7 @@
 #include "dialogue/terminal.h"
 
 #include <cctype>
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -37,6 +39,17 @@ void prepare_standard_streams() {
 #ifdef _WIN32
   if (_isatty(_fileno(stdout)) == 0) _setmode(_fileno(stdout), _O_BINARY);
 #else
+  // A standard descriptor the program was started without is opened on the
+  // null device: otherwise the first file opened would take its number, and a
+  // prompt or a message would land in a calendar or an output.
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    int null = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      close(null);
+    }
+  }
   std::setlocale(LC_CTYPE, "");
   std::setlocale(LC_MESSAGES, "");
 #endif

@@ -5,9 +5,10 @@
 
 namespace unisci {
 
-// Readies the process's standard streams: the system's reasons for file errors
-// in the user's language and character set, and on Windows the exact bytes of
-// the dialogue to a pipe or file, which text mode would give CR LF line ends.
+// Readies the process's standard streams: closed ones opened on the null
+// device, the system's reasons for file errors in the user's language and
+// character set, and on Windows the exact bytes of the dialogue to a pipe or
+// file, which text mode would give CR LF line ends.
 void prepare_standard_streams();
 
 // How the dialogue writes "è" on this standard output: UTF-8 on a terminal

@@ -5,8 +5,6 @@
 #include <cassert>
 #include <charconv>
 
-#include "io/line_reader.h"
-
 namespace unisci {
 
 const ExportForm kSpreadsheet{
@@ -132,18 +130,44 @@ void write_row(TextWriter& out, std::string_view line, std::int64_t row_number,
 
 }  // namespace
 
-void export_table(ByteSource& merged_text, TextWriter& table, std::int64_t match_count,
-                  const ExportForm& form) {
-  LineReader reader(merged_text, CarriageReturn::Keep);
-  table.write(form.opening);
-  std::string_view line;
-  std::int64_t row_number = 0;
-  // Empty lines are rows but not matches: the loop stops at the last match.
-  for (std::int64_t matches_left = match_count; matches_left > 0 && reader.next(line);) {
-    if (!line.empty()) --matches_left;
-    write_row(table, line, ++row_number, form);
+TableExport::TableExport(TextWriter& table, const ExportForm& form) : table_(table), form_(form) {
+  table_.write(form_.opening);
+}
+
+void TableExport::write(const char* bytes, std::size_t n) {
+  std::string_view text(bytes, n);
+  if (!partial_line_.empty()) {
+    std::size_t end = text.find('\n');
+    partial_line_.append(text.substr(0, end));
+    if (end == text.npos) return;
+    export_line(partial_line_);
+    partial_line_.clear();
+    text.remove_prefix(end + 1);
   }
-  table.write(form.closing);
+  for (std::size_t end; (end = text.find('\n')) != text.npos; text.remove_prefix(end + 1))
+    export_line(text.substr(0, end));
+  partial_line_.assign(text);
+}
+
+void TableExport::close() {
+  // The merged text ends with a newline; a piece of line left over would
+  // still be a row.
+  if (!partial_line_.empty()) export_line(partial_line_);
+  partial_line_.clear();
+  table_.write(form_.closing);
+  table_.close();
+}
+
+void TableExport::export_line(std::string_view line) {
+  // An empty line becomes a row only when a match line follows it.
+  if (line.empty()) {
+    ++empty_lines_waiting_;
+    return;
+  }
+  for (; empty_lines_waiting_ > 0; --empty_lines_waiting_)
+    write_row(table_, {}, ++row_number_, form_);
+  write_row(table_, line, ++row_number_, form_);
+  ++match_count_;
 }
 
 }  // namespace unisci

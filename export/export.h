@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "io/files.h"
@@ -37,10 +38,31 @@ using Cells = std::array<std::string_view, 5>;
 // Returns the number of cells.
 std::size_t cut_cells(std::string_view line, Cells& cells);
 
-// Writes one row per line of the merged text, up to and including the line
-// that holds its `match_count`-th match, or until the text ends. Empty lines
-// between match lines are rows too; an empty line after the last match is not.
-void export_table(ByteSource& merged_text, TextWriter& table, std::int64_t match_count,
-                  const ExportForm& form);
+// Turns the merged text, handed over in pieces as the merge writes it, into
+// the rows of a table: one row per line, up to and including the last match
+// line. Empty lines between match lines are rows too; empty lines after the
+// last match line are not.
+class TableExport : public ByteSink {
+ public:
+  // Writes the form's opening to `table`.
+  TableExport(TextWriter& table, const ExportForm& form);
+
+  void write(const char* bytes, std::size_t n) override;
+  // Writes the form's closing and closes the table. Throws FileError.
+  void close() override;
+
+  // The match lines exported so far.
+  std::int64_t match_count() const { return match_count_; }
+
+ private:
+  void export_line(std::string_view line);
+
+  TextWriter& table_;
+  const ExportForm& form_;
+  std::string partial_line_;  // the start of a line that a later piece ends
+  std::int64_t empty_lines_waiting_ = 0;
+  std::int64_t row_number_ = 0;
+  std::int64_t match_count_ = 0;
+};
 
 }  // namespace unisci

@@ -11,10 +11,11 @@
 
 namespace unisci {
 
-// A file that could not be opened, read or written. `reason` is the errno value.
+// A file that could not be opened, read, created, written or put in place.
+// `reason` is the errno value.
 class FileError : public std::runtime_error {
  public:
-  enum class Action { Open, Read, Create, Write };
+  enum class Action { Open, Read, Create, Write, Replace };
 
   FileError(Action action, std::string file, int reason);
 
@@ -33,6 +34,8 @@ class ByteSource {
   virtual ~ByteSource() = default;
   // Reads up to `n` bytes into `buf`; 0 means the end. Throws FileError.
   virtual std::size_t read(char* buf, std::size_t n) = 0;
+  // The name that messages about this source give.
+  virtual const std::string& name() const = 0;
 };
 
 class ByteSink {
@@ -40,27 +43,30 @@ class ByteSink {
   virtual ~ByteSink() = default;
   // Writes all `n` bytes. Throws FileError.
   virtual void write(const char* buf, std::size_t n) = 0;
-  // Makes everything written durable as far as the system allows. Throws FileError.
+  // Ends the writing; an error that the system reports only now is thrown
+  // here. Throws FileError.
   virtual void close() = 0;
 };
 
-// The working folder: opens calendars for reading and targets for writing by name.
+// A file being replaced. Its bytes go to a temporary file beside it, which
+// takes the file's place only at commit(): until then the earlier file stays
+// whole, and an output dropped without commit() leaves nothing behind.
+class Output : public ByteSink {
+ public:
+  // Puts the written file in place. Call after close(). Throws FileError.
+  virtual void commit() = 0;
+};
+
+// The working folder: opens calendars for reading and outputs for writing by name.
 class Folder {
  public:
   virtual ~Folder() = default;
   virtual std::unique_ptr<ByteSource> open(const std::string& name) = 0;
-  // Creates the file if it does not exist, so that a target that cannot be
-  // created shows at once. An existing file is emptied only when the first
-  // byte is written or the sink is closed: a run that fails before that
-  // leaves the earlier file whole.
-  virtual std::unique_ptr<ByteSink> create(const std::string& name) = 0;
-};
-
-// The real working folder of the process.
-class DiskFolder : public Folder {
- public:
-  std::unique_ptr<ByteSource> open(const std::string& name) override;
-  std::unique_ptr<ByteSink> create(const std::string& name) override;
+  // Readies the replacement of the file `name`, so that an output that cannot
+  // be written shows before any work is done. Throws FileError.
+  virtual std::unique_ptr<Output> create(const std::string& name) = 0;
+  // True if both names lead to one file, through links or not.
+  virtual bool same_file(const std::string& name1, const std::string& name2) = 0;
 };
 
 }  // namespace unisci

@@ -1,6 +1,8 @@
 #include "io/line_reader.h"
 
+#include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace unisci {
 
@@ -41,7 +43,15 @@ bool LineReader::refill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buf_.size()) buf_.resize(buf_.size() * 2);
+  if (end_ == buf_.size()) {
+    // A line that cannot be held is the calendar's fault, not the program's:
+    // it is reported as a read error of the source.
+    try {
+      buf_.resize(buf_.size() * 2);
+    } catch (const std::bad_alloc&) {
+      throw FileError(FileError::Action::Read, source_.name(), ENOMEM);
+    }
+  }
   std::size_t got = source_.read(buf_.data() + end_, buf_.size() - end_);
   if (got == 0) {
     at_end_ = true;

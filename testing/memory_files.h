@@ -18,8 +18,9 @@ namespace unisci::testing {
 // show every boundary case of the reader.
 class StringSource : public ByteSource {
  public:
-  explicit StringSource(std::string_view text, std::size_t chunk = 1 << 20)
-      : text_(text), chunk_(chunk) {}
+  explicit StringSource(std::string_view text, std::size_t chunk = 1 << 20,
+                        std::string name = "memoria")
+      : text_(text), chunk_(chunk), name_(std::move(name)) {}
 
   std::size_t read(char* buf, std::size_t n) override {
     std::size_t got = std::min({n, chunk_, text_.size()});
@@ -27,42 +28,28 @@ class StringSource : public ByteSource {
     text_.remove_prefix(got);
     return got;
   }
+  const std::string& name() const override { return name_; }
 
  private:
   std::string_view text_;
   std::size_t chunk_;
+  std::string name_;
 };
 
-// Collects what is written into `text`, which it empties at the first write
-// or at the close, as a file target does; fails with ENOSPC once `room` bytes
-// have been written.
+// Collects what is written into `text`, which it empties first.
 class StringSink : public ByteSink {
  public:
-  explicit StringSink(std::string& text, std::size_t room = std::string::npos)
-      : text_(text), room_(room) {}
-
-  void write(const char* buf, std::size_t n) override {
-    empty();
-    if (n > room_ - std::min(room_, text_.size())) {
-      throw FileError(FileError::Action::Write, "memoria", ENOSPC);
-    }
-    text_.append(buf, n);
-  }
-  void close() override { empty(); }
+  explicit StringSink(std::string& text) : text_(text) { text_.clear(); }
+  void write(const char* buf, std::size_t n) override { text_.append(buf, n); }
+  void close() override {}
 
  private:
-  void empty() {
-    if (!emptied_) text_.clear();
-    emptied_ = true;
-  }
-
   std::string& text_;
-  std::size_t room_;
-  bool emptied_ = false;
 };
 
 // A working folder in memory. Names in `folders` are folders: they cannot be
-// created, and reading them fails as reading a folder does.
+// created, and reading them fails as reading a folder does. An output reaches
+// `files` only when it is committed.
 class MemoryFolder : public Folder {
  public:
   std::map<std::string, std::string> files;
@@ -72,12 +59,16 @@ class MemoryFolder : public Folder {
     if (folders.count(name) > 0) return std::make_unique<FailingSource>(name);
     auto found = files.find(name);
     if (found == files.end()) throw FileError(FileError::Action::Open, name, ENOENT);
-    return std::make_unique<StringSource>(found->second);
+    return std::make_unique<StringSource>(found->second, 1 << 20, name);
   }
 
-  std::unique_ptr<ByteSink> create(const std::string& name) override {
+  std::unique_ptr<Output> create(const std::string& name) override {
     if (folders.count(name) > 0) throw FileError(FileError::Action::Create, name, EISDIR);
-    return std::make_unique<StringSink>(files[name]);
+    return std::make_unique<MemoryOutput>(files, name);
+  }
+
+  bool same_file(const std::string& name1, const std::string& name2) override {
+    return name1 == name2;
   }
 
  private:
@@ -87,9 +78,24 @@ class MemoryFolder : public Folder {
     std::size_t read(char*, std::size_t) override {
       throw FileError(FileError::Action::Read, name_, EISDIR);
     }
+    const std::string& name() const override { return name_; }
 
    private:
     std::string name_;
+  };
+
+  class MemoryOutput : public Output {
+   public:
+    MemoryOutput(std::map<std::string, std::string>& files, std::string name)
+        : files_(files), name_(std::move(name)) {}
+    void write(const char* buf, std::size_t n) override { written_.append(buf, n); }
+    void close() override {}
+    void commit() override { files_[name_] = written_; }
+
+   private:
+    std::map<std::string, std::string>& files_;
+    std::string name_;
+    std::string written_;
   };
 };
 

@@ -48,14 +48,23 @@ TEST(CutCells, AtTheFirstFourSpaces) {
   }
 }
 
-std::string exported(const std::string& merged, std::int64_t match_count, const ExportForm& form,
+// Exports a merged text handed over in pieces of `size` bytes, through a
+// writer of that block size, and checks the count of match lines exported.
+std::string exported(const std::string& merged, const ExportForm& form,
                      std::size_t size = 1 << 20) {
-  StringSource merged_text(merged, size);
   std::string text;
   StringSink sink(text);
   TextWriter table(sink, size);
-  export_table(merged_text, table, match_count, form);
-  table.close();
+  TableExport table_export(table, form);
+  for (std::size_t at = 0; at < merged.size(); at += size)
+    table_export.write(merged.data() + at, std::min(size, merged.size() - at));
+  table_export.close();
+  std::int64_t lines = 0;
+  for (std::size_t at = 0, end; at < merged.size(); at = end + 1) {
+    end = std::min(merged.find('\n', at), merged.size());
+    lines += end > at ? 1 : 0;
+  }
+  EXPECT_EQ(table_export.match_count(), lines);
   return text;
 }
 
@@ -68,13 +77,13 @@ std::string page_row(const std::vector<std::string>& cells) {
 
 TEST(ExportTable, WorkedExampleSpreadsheet) {
   for (std::size_t size : {1U, 2U, 3U, 1U << 20}) {
-    EXPECT_EQ(exported(kExampleMerged, 4, kSpreadsheet, size), kExampleTable) << "size " << size;
+    EXPECT_EQ(exported(kExampleMerged, kSpreadsheet, size), kExampleTable) << "size " << size;
   }
 }
 
 TEST(ExportTable, WorkedExampleWebPage) {
   for (std::size_t size : {1U, 2U, 3U, 1U << 20}) {
-    EXPECT_EQ(exported(kExampleMerged, 4, kWebPage, size), kExamplePage) << "size " << size;
+    EXPECT_EQ(exported(kExampleMerged, kWebPage, size), kExamplePage) << "size " << size;
   }
 }
 
@@ -83,55 +92,47 @@ TEST(ExportTable, RowsOfTheMergedText) {
   struct Case {
     const char* name;
     std::string merged;
-    std::int64_t match_count;
     std::string table;
   };
   const std::vector<Case> cases{
-      {"one match line", "12 14/09/08 15:00 Roma Alfa - Beta\n", 1,
+      {"one match line", "12 14/09/08 15:00 Roma Alfa - Beta\n",
        "1\t12\t14/09/08\t15:00\tRoma\tAlfa - Beta\n"},
-      {"an empty line between two matches", "1 a\n\n2 b\n", 2, "1\t1\ta\n2\t\n3\t2\tb\n"},
-      {"empty lines do not use up the count", "1 a\n\n2 b\n\n\n3 c\n", 3,
+      {"an empty line between two matches", "1 a\n\n2 b\n", "1\t1\ta\n2\t\n3\t2\tb\n"},
+      {"several empty lines", "1 a\n\n2 b\n\n\n3 c\n",
        "1\t1\ta\n2\t\n3\t2\tb\n4\t\n5\t\n6\t3\tc\n"},
-      {"a final empty line is not exported", "1 a\n2 b\n\n", 2, "1\t1\ta\n2\t2\tb\n"},
-      {"nothing after the counted lines", "1 a\n2 b\n3 c\n", 2, "1\t1\ta\n2\t2\tb\n"},
-      {"the text ends before the count: no row repeated", "1 a\n\n2 b\n", 7,
-       "1\t1\ta\n2\t\n3\t2\tb\n"},
-      {"count larger, text without final newline", "1 a\n2 b", 5, "1\t1\ta\n2\t2\tb\n"},
-      {"no match at all", "", 0, ""},
-      {"count 0 reads nothing", "1 a\n", 0, ""},
-      {"no match, count ahead of the text", "", 3, ""},
-      {"fewer than five cells", "1 14/09/08 15:00 Roma\n", 1, "1\t1\t14/09/08\t15:00\tRoma\n"},
-      {"more than four spaces", "1 14/09/08 15:00 Roma Alfa  -  Beta \n", 1,
+      {"empty lines after the last match are not exported", "1 a\n2 b\n\n\n", "1\t1\ta\n2\t2\tb\n"},
+      {"text without final newline", "1 a\n2 b", "1\t1\ta\n2\t2\tb\n"},
+      {"no match at all", "", ""},
+      {"fewer than five cells", "1 14/09/08 15:00 Roma\n", "1\t1\t14/09/08\t15:00\tRoma\n"},
+      {"more than four spaces", "1 14/09/08 15:00 Roma Alfa  -  Beta \n",
        "1\t1\t14/09/08\t15:00\tRoma\tAlfa  -  Beta \n"},
-      {"third character o", "1 o 14/09/08 15:00 Roma\n", 1, "1\t1 o 14/09/08 15:00 Roma\n"},
-      {"carriage return kept", "1 a\rb c\r\n", 1, "1\t1\ta\rb\tc\r\n"},
-      {"markup written as it is", "1 <b>&amp;</b>\n", 1, "1\t1\t<b>&amp;</b>\n"},
+      {"third character o", "1 o 14/09/08 15:00 Roma\n", "1\t1 o 14/09/08 15:00 Roma\n"},
+      {"carriage return kept", "1 a\rb c\r\n", "1\t1\ta\rb\tc\r\n"},
+      {"markup written as it is", "1 <b>&amp;</b>\n", "1\t1\t<b>&amp;</b>\n"},
   };
   for (const Case& c : cases) {
     for (std::size_t size : {1U, 3U, 1U << 20}) {
-      EXPECT_EQ(exported(c.merged, c.match_count, kSpreadsheet, size), c.table)
-          << c.name << ", size " << size;
+      EXPECT_EQ(exported(c.merged, kSpreadsheet, size), c.table) << c.name << ", size " << size;
     }
   }
 }
 
 TEST(ExportTable, WebPageRows) {
-  EXPECT_EQ(exported("", 0, kWebPage), kPageOpening + kPageClosing);
+  EXPECT_EQ(exported("", kWebPage), kPageOpening + kPageClosing);
   EXPECT_EQ(
-      exported("1 a\n\n2 b\n\n", 2, kWebPage),
+      exported("1 a\n\n2 b\n\n", kWebPage),
       kPageOpening + page_row({"1", "a"}) + page_row({""}) + page_row({"2", "b"}) + kPageClosing);
-  EXPECT_EQ(exported("1 o 14/09/08 15:00\n", 9, kWebPage),
+  EXPECT_EQ(exported("1 o 14/09/08 15:00\n", kWebPage),
             kPageOpening + page_row({"1 o 14/09/08 15:00"}) + kPageClosing);
 }
 
 TEST(ExportTable, WebPageEscapesMarkupInCellsOnly) {
-  EXPECT_EQ(
-      exported("12 14/09/08 15:00 Roma&Lazio <script>alert('x')</script> & >>\n", 1, kWebPage),
-      kPageOpening +
-          page_row({"12", "14/09/08", "15:00", "Roma&amp;Lazio",
-                    "&lt;script&gt;alert('x')&lt;/script&gt; &amp; &gt;&gt;"}) +
-          kPageClosing);
-  EXPECT_EQ(exported("1 &amp; \"q\" \xE8\n", 1, kWebPage),
+  EXPECT_EQ(exported("12 14/09/08 15:00 Roma&Lazio <script>alert('x')</script> & >>\n", kWebPage),
+            kPageOpening +
+                page_row({"12", "14/09/08", "15:00", "Roma&amp;Lazio",
+                          "&lt;script&gt;alert('x')&lt;/script&gt; &amp; &gt;&gt;"}) +
+                kPageClosing);
+  EXPECT_EQ(exported("1 &amp; \"q\" \xE8\n", kWebPage),
             kPageOpening + page_row({"1", "&amp;amp;", "\"q\"", "\xE8"}) + kPageClosing);
 }
 

@@ -1,6 +1,7 @@
 #include "program_run.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -75,7 +76,7 @@ ProgramRun ScratchFolder::run(std::string_view answers, const std::string& local
     run.status = std::stoi(read_file(root_ + "/status"));
   }
   run.err = read_file(root_ + "/err");
-  collect(run);
+  run.folder = contents();
   return run;
 }
 
@@ -121,16 +122,65 @@ ProgramRun ScratchFolder::run_on_terminal(const std::string& locale) const {
   return run;
 }
 
-void ScratchFolder::collect(ProgramRun& run) const {
+RunningProgram ScratchFolder::start(std::string_view answers, const Limits& limits,
+                                    const std::string& tag) const {
+  RunningProgram program{-1, root_ + "/stream" + tag};
+  {
+    std::ofstream in(program.streams + ".in", std::ios::binary);
+    in.write(answers.data(), static_cast<std::streamsize>(answers.size()));
+  }
+  const std::string in = program.streams + ".in";
+  const std::string out = program.streams + ".out";
+  const std::string err = program.streams + ".err";
+  pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    int in_fd = open(in.c_str(), O_RDONLY);
+    int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in_fd < 0 || out_fd < 0 || err_fd < 0 || dup2(in_fd, 0) < 0 || dup2(out_fd, 1) < 0 ||
+        dup2(err_fd, 2) < 0 || chdir(work_.c_str()) != 0 || setenv("LC_ALL", "C", 1) != 0)
+      _exit(126);
+    close(in_fd);
+    close(out_fd);
+    close(err_fd);
+    if (limits.without_stderr) close(2);
+    if (limits.memory > 0) {
+      rlimit limit{limits.memory, limits.memory};
+      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+    }
+    execl(UNISCI_BINARY, UNISCI_BINARY, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  program.pid = child;
+  return program;
+}
+
+ProgramRun ScratchFolder::finish(const RunningProgram& program) const {
+  int raw = 0;
+  waitpid(program.pid, &raw, 0);
+  ProgramRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  run.out = read_file(program.streams + ".out");
+  run.err = read_file(program.streams + ".err");
+  run.folder = contents();
+  return run;
+}
+
+std::map<std::string, std::string> ScratchFolder::contents() const {
+  std::map<std::string, std::string> folder;
   for (const auto& entry : fs::directory_iterator(work_)) {
     std::string name = entry.path().filename().string();
     if (entry.is_symlink())
-      run.folder[name] = "-> " + fs::read_symlink(entry.path()).string();
+      folder[name] = "-> " + fs::read_symlink(entry.path()).string();
     else if (entry.is_directory())
-      run.folder[name] = "<dir>";
+      folder[name] = "<dir>";
+    else if (entry.is_regular_file())
+      folder[name] = read_file(entry.path().string());
     else
-      run.folder[name] = read_file(entry.path().string());
+      folder[name] = "<other>";
   }
+  return folder;
 }
 
 }  // namespace unisci::testing

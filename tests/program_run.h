@@ -2,6 +2,7 @@
 // standard input, and collects everything it leaves behind.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
@@ -21,6 +22,18 @@ struct ProgramRun {
 // Where the program's standard output goes.
 enum class Output { File, Pipe, Terminal };
 
+// How a program started with ScratchFolder::start() differs from a plain run.
+struct Limits {
+  std::size_t memory = 0;       // its address space, in bytes; 0: no limit
+  bool without_stderr = false;  // started with standard error closed
+};
+
+// A program started in a scratch folder, still running.
+struct RunningProgram {
+  int pid = -1;
+  std::string streams;  // where its standard streams go, without the suffix
+};
+
 // A temporary folder, removed with everything in it at the end of its scope.
 class ScratchFolder {
  public:
@@ -34,6 +47,8 @@ class ScratchFolder {
   void write(const std::string& name, std::string_view content) const;
   void make_folder(const std::string& name) const;
   void link(const std::string& name, const std::string& target) const;
+  // Every entry of the folder, as ProgramRun::folder lists them.
+  std::map<std::string, std::string> contents() const;
 
   // Runs the program here with `answers` as its whole standard input, in the
   // locale LC_ALL=C with standard output to a file.
@@ -42,9 +57,16 @@ class ScratchFolder {
   // pipe or a terminal (one that does not change what is written).
   ProgramRun run(std::string_view answers, const std::string& locale, Output output) const;
 
+  // Starts the program here with `answers` as its standard input and returns
+  // while it runs; `tag` tells the streams of programs run at once apart.
+  RunningProgram start(std::string_view answers, const Limits& limits = {},
+                       const std::string& tag = "") const;
+  // Waits for a started program. A signal that ended it counts as the status
+  // 128 + its number, as the shell reports it.
+  ProgramRun finish(const RunningProgram& program) const;
+
  private:
   ProgramRun run_on_terminal(const std::string& locale) const;
-  void collect(ProgramRun& run) const;
 
   std::string root_;  // holds the work folder and the captured streams
   std::string work_;

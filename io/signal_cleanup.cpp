@@ -1,0 +1,77 @@
+#include "io/signal_cleanup.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace unisci {
+
+namespace {
+
+// A signal handler reaches only static storage, so the registered paths live
+// here, in fixed slots that the handler can read at any moment: a slot's path
+// is complete before the slot is marked used. A run has at most two
+// temporary files at a time.
+constexpr int kSlots = 8;
+constexpr std::size_t kPathSize = 4096;
+char registered_paths[kSlots][kPathSize];
+volatile std::sig_atomic_t slot_used[kSlots];
+
+extern "C" void remove_and_exit(int signal_number) {
+  for (int i = 0; i < kSlots; ++i) {
+#ifdef _WIN32
+    if (slot_used[i] != 0) _unlink(registered_paths[i]);
+#else
+    if (slot_used[i] != 0) unlink(registered_paths[i]);
+#endif
+  }
+  _exit(128 + signal_number);
+}
+
+void handle(int signal_number) {
+#ifdef _WIN32
+  std::signal(signal_number, remove_and_exit);
+#else
+  struct sigaction action {};
+  if (sigaction(signal_number, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) return;
+  action = {};
+  action.sa_handler = remove_and_exit;
+  sigemptyset(&action.sa_mask);
+  for (int blocked : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, blocked);
+  sigaction(signal_number, &action, nullptr);
+#endif
+}
+
+}  // namespace
+
+void remove_temporary_files_on_signal() {
+#ifdef _WIN32
+  for (int signal_number : {SIGINT, SIGTERM}) handle(signal_number);
+#else
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) handle(signal_number);
+#endif
+}
+
+TemporaryFileRegistration::TemporaryFileRegistration(const std::string& path) : slot_(-1) {
+  if (path.size() >= kPathSize) return;
+  for (int i = 0; i < kSlots; ++i) {
+    if (slot_used[i] != 0) continue;
+    std::memcpy(registered_paths[i], path.c_str(), path.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    slot_used[i] = 1;
+    slot_ = i;
+    return;
+  }
+}
+
+TemporaryFileRegistration::~TemporaryFileRegistration() {
+  if (slot_ >= 0) slot_used[slot_] = 0;
+}
+
+}  // namespace unisci

@@ -1,0 +1,29 @@
+// Temporary files that a signal must not leave behind.
+//
+// An output is written to a temporary file beside its target and renamed over
+// the target when complete. If SIGINT, SIGTERM or SIGHUP ends the program
+// before that, the temporary files are removed and the targets stay whole.
+#pragma once
+
+#include <string>
+
+namespace unisci {
+
+// Installs the handlers: each removes every registered file and ends the
+// process with status 128 + the signal number. A signal that the process was
+// started with ignored stays ignored.
+void remove_temporary_files_on_signal();
+
+// Registers a file for removal by the handlers for as long as it lives.
+class TemporaryFileRegistration {
+ public:
+  explicit TemporaryFileRegistration(const std::string& path);
+  ~TemporaryFileRegistration();
+  TemporaryFileRegistration(const TemporaryFileRegistration&) = delete;
+  TemporaryFileRegistration& operator=(const TemporaryFileRegistration&) = delete;
+
+ private:
+  int slot_;
+};
+
+}  // namespace unisci
