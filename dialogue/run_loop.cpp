@@ -12,6 +12,7 @@
 #include "calendar/input_calendar.h"
 #include "calendar/merge.h"
 #include "export/export.h"
+#include "io/background_sink.h"
 #include "io/tee_sink.h"
 #include "io/text_writer.h"
 
@@ -167,12 +168,15 @@ std::int64_t merge_and_export(Outputs& outputs, ByteSource& source1, ByteSource&
                               int year_digits1, int year_digits2, NumberOffsets& offsets) {
   std::optional<TextWriter> table;
   std::optional<TableExport> table_export;
+  std::optional<BackgroundSink> table_thread;
   std::optional<TeeSink> both;
   ByteSink* merged_sink = outputs.merged_text.get();
   if (outputs.table) {
+    // The table is made in a second thread while the merge goes on.
     table.emplace(*outputs.table);
     table_export.emplace(*table, *outputs.form->table_form);
-    merged_sink = &both.emplace(*outputs.merged_text, *table_export);
+    table_thread.emplace(*table_export);
+    merged_sink = &both.emplace(*outputs.merged_text, *table_thread);
   }
   TextWriter merged_text(*merged_sink);
   InputCalendar calendar1(source1, year_digits1, offsets.calendar1);

@@ -36,15 +36,24 @@ class StringSource : public ByteSource {
   std::string name_;
 };
 
-// Collects what is written into `text`, which it empties first.
+// Collects what is written into `text`, which it empties first; fails with
+// ENOSPC, as a full disk does, once `room` bytes have been written.
 class StringSink : public ByteSink {
  public:
-  explicit StringSink(std::string& text) : text_(text) { text_.clear(); }
-  void write(const char* buf, std::size_t n) override { text_.append(buf, n); }
+  explicit StringSink(std::string& text, std::size_t room = std::string::npos)
+      : text_(text), room_(room) {
+    text_.clear();
+  }
+  void write(const char* buf, std::size_t n) override {
+    if (n > room_ - std::min(room_, text_.size()))
+      throw FileError(FileError::Action::Write, "memoria", ENOSPC);
+    text_.append(buf, n);
+  }
   void close() override {}
 
  private:
   std::string& text_;
+  std::size_t room_;
 };
 
 // A working folder in memory. Names in `folders` are folders: they cannot be

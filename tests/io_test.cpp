@@ -1,12 +1,13 @@
 // The line reader with tiny blocks and tiny reads, so that every line end,
-// carriage return and block boundary falls in every possible place.
-#include "io/line_reader.h"
-
+// carriage return and block boundary falls in every possible place; the sink
+// that a second thread writes.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "io/background_sink.h"
+#include "io/line_reader.h"
 #include "testing/memory_files.h"
 
 namespace unisci::testing {
@@ -62,6 +63,33 @@ TEST(LineReader, EveryBlockAndChunkSize) {
         SCOPED_TRACE(::testing::Message() << c.name << ", block " << block << ", chunk " << chunk);
         StringSource source(c.input, chunk);
         EXPECT_EQ(read_all(source, c.carriage_return, block), c.lines);
+      }
+    }
+  }
+}
+
+// Every byte reaches the target in order, whatever the pieces; a failure of
+// the target reaches the writer.
+TEST(BackgroundSink, HandsOnEveryByteOrTheFailure) {
+  constexpr std::size_t kBlock = BackgroundSink::kBlock;
+  std::string text;
+  for (std::size_t i = 0; i < 9 * kBlock + 5; ++i) text += static_cast<char>('a' + i % 23);
+  for (std::size_t room : {std::string::npos, std::size_t{0}, 3 * kBlock + 1}) {
+    for (std::size_t piece : {std::size_t{1} << 12, kBlock - 1, 5 * kBlock}) {
+      SCOPED_TRACE(::testing::Message() << "room " << room << ", pieces of " << piece);
+      std::string got;
+      StringSink target(got, room);
+      BackgroundSink background(target);
+      auto write_all = [&] {
+        for (std::size_t at = 0; at < text.size(); at += piece)
+          background.write(text.data() + at, std::min(piece, text.size() - at));
+        background.close();
+      };
+      if (room >= text.size()) {
+        write_all();
+        EXPECT_TRUE(got == text);
+      } else {
+        EXPECT_THROW(write_all(), FileError);
       }
     }
   }
