@@ -53,18 +53,19 @@ ProgramRun ScratchFolder::run(std::string_view answers) const {
   return run(answers, "C", Output::File);
 }
 
-ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale,
-                              Output output) const {
+ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale, Output output,
+                              const std::vector<std::string>& arguments) const {
   {
     std::ofstream in(root_ + "/answers", std::ios::binary);
     in.write(answers.data(), static_cast<std::streamsize>(answers.size()));
   }
   ProgramRun run;
   if (output == Output::Terminal) {
-    run = run_on_terminal(locale);
+    run = run_on_terminal(locale, arguments);
   } else {
-    std::string program =
-        "LC_ALL='" + locale + "' '" UNISCI_BINARY "' < ../answers 2> ../err; echo $? > ../status";
+    std::string program = "LC_ALL='" + locale + "' '" UNISCI_BINARY "'";
+    for (const std::string& argument : arguments) program += " '" + argument + "'";
+    program += " < ../answers 2> ../err; echo $? > ../status";
     std::string command = "cd '" + work_ + "' && ";
     if (output == Output::File)
       command += "{ " + program + "; } > ../out";
@@ -81,13 +82,17 @@ ProgramRun ScratchFolder::run(std::string_view answers, const std::string& local
 
 // Standard output is a pseudo-terminal that passes every byte as it is;
 // standard input and error are files as in the other runs.
-ProgramRun ScratchFolder::run_on_terminal(const std::string& locale) const {
+ProgramRun ScratchFolder::run_on_terminal(const std::string& locale,
+                                          const std::vector<std::string>& arguments) const {
   int master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
     throw std::runtime_error("no pseudo-terminal");
   const std::string slave_name = ptsname(master);
   const std::string answers = root_ + "/answers";
   const std::string err = root_ + "/err";
+  std::vector<char*> argv{const_cast<char*>(UNISCI_BINARY)};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
   pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
@@ -106,7 +111,7 @@ ProgramRun ScratchFolder::run_on_terminal(const std::string& locale) const {
     close(slave);
     close(in);
     close(errors);
-    execl(UNISCI_BINARY, UNISCI_BINARY, static_cast<char*>(nullptr));
+    execv(UNISCI_BINARY, argv.data());
     _exit(127);
   }
   ProgramRun run;
