@@ -2,15 +2,24 @@
 include(GNUInstallDirs)
 install(TARGETS unisci-calendari RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The manual page carries the version of project() and the date of its
+# section in CHANGELOG.md.
+include(${CMAKE_CURRENT_LIST_DIR}/release_date.cmake)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
+unisci_release_date(${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_VERSION} UNISCI_RELEASE_DATE)
+if(NOT UNISCI_RELEASE_DATE)
+  message(WARNING "CHANGELOG.md has no section for version ${PROJECT_VERSION}")
+endif()
+set(UNISCI_MANPAGE ${PROJECT_BINARY_DIR}/unisci-calendari.1)
+configure_file(${PROJECT_SOURCE_DIR}/doc/unisci-calendari.1.in ${UNISCI_MANPAGE} @ONLY)
+
 # Manual pages are installed compressed where gzip is at hand, as the
 # system's own are; -n leaves name and time out, so the result is reproducible.
-set(UNISCI_MANPAGE ${PROJECT_SOURCE_DIR}/doc/unisci-calendari.1)
 find_program(UNISCI_GZIP gzip)
 if(UNISCI_GZIP AND NOT WIN32)
   add_custom_command(
     OUTPUT unisci-calendari.1.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${UNISCI_MANPAGE} unisci-calendari.1
-    COMMAND ${UNISCI_GZIP} -9nf unisci-calendari.1
+    COMMAND ${UNISCI_GZIP} -9nkf unisci-calendari.1
     DEPENDS ${UNISCI_MANPAGE}
     VERBATIM)
   add_custom_target(manpage ALL DEPENDS unisci-calendari.1.gz)
