@@ -1,6 +1,11 @@
 # Installation: the program in bin/, its manual page in the manual's section
 # 1, and in the documentation folder (share/doc/unisci-calendari) the README,
-# the copyright and licence, the changelog and the sample calendars.
+# the copyright and licence, the changelog and the sample calendars. Windows
+# gets a folder of its own, packed in a .zip.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows_zip.cmake)
+  return()
+endif()
 include(GNUInstallDirs)
 install(TARGETS unisci-calendari RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
