@@ -154,22 +154,17 @@ TEST(Dialogue, NumberOffsetKeptFromAnEarlierRun) {
 }
 
 // Arguments are answered at once, the answers waiting on standard input are
-// left unread and the folder stays as it was. Only the usage's first line is
-// compared.
+// left unread and the folder stays as it was. Of the usage only the first line
+// is compared.
 TEST(CommandLine, AnsweredWithoutTheDialogue) {
-  const std::string kHint = "'\nPer l'aiuto: unisci-calendari --help\n";
-  const std::string kUnknown = "unisci-calendari: argomento sconosciuto: '";
-  const std::string kVersion = "unisci-calendari " UNISCI_VERSION "\n";
-  const std::vector<std::tuple<std::vector<std::string>, std::string, std::string, int>> cases{
-      {{"--help"}, "Uso: unisci-calendari [--help | --version]\n", "", 0},
-      {{"--version"}, kVersion, "", 0},
-      {{"--version", "--help"}, kVersion, "", 0},
-      {{"--aiuto"}, "", kUnknown + "--aiuto" + kHint, 2},
-      {{"--help", "h"}, "", kUnknown + "h" + kHint, 2},
-      {{""}, "", kUnknown + kHint, 2},
+  const std::string kRefused = "'\nPer l'aiuto: unisci-calendari --help\n";
+  const std::vector<std::tuple<std::string, std::string, std::string, int>> cases{
+      {"--help", "Uso: unisci-calendari [--help | --version]\n", "", 0},
+      {"--version", "unisci-calendari " UNISCI_VERSION "\n", "", 0},
+      {"--help h", "", "unisci-calendari: argomento sconosciuto: 'h" + kRefused, 2},
   };
   for (const auto& [arguments, out, err, status] : cases) {
-    SCOPED_TRACE(::testing::PrintToString(arguments));
+    SCOPED_TRACE(arguments);
     ScratchFolder folder;
     folder.write("calendario1.txt", kExample1);
     folder.write("calendario2.txt", kExample2);

@@ -54,18 +54,17 @@ ProgramRun ScratchFolder::run(std::string_view answers) const {
 }
 
 ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale, Output output,
-                              const std::vector<std::string>& arguments) const {
+                              const std::string& arguments) const {
   {
     std::ofstream in(root_ + "/answers", std::ios::binary);
     in.write(answers.data(), static_cast<std::streamsize>(answers.size()));
   }
   ProgramRun run;
   if (output == Output::Terminal) {
-    run = run_on_terminal(locale, arguments);
+    run = run_on_terminal(locale);
   } else {
-    std::string program = "LC_ALL='" + locale + "' '" UNISCI_BINARY "'";
-    for (const std::string& argument : arguments) program += " '" + argument + "'";
-    program += " < ../answers 2> ../err; echo $? > ../status";
+    std::string program = "LC_ALL='" + locale + "' '" UNISCI_BINARY "' " + arguments +
+                          " < ../answers 2> ../err; echo $? > ../status";
     std::string command = "cd '" + work_ + "' && ";
     if (output == Output::File)
       command += "{ " + program + "; } > ../out";
@@ -82,17 +81,13 @@ ProgramRun ScratchFolder::run(std::string_view answers, const std::string& local
 
 // Standard output is a pseudo-terminal that passes every byte as it is;
 // standard input and error are files as in the other runs.
-ProgramRun ScratchFolder::run_on_terminal(const std::string& locale,
-                                          const std::vector<std::string>& arguments) const {
+ProgramRun ScratchFolder::run_on_terminal(const std::string& locale) const {
   int master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
     throw std::runtime_error("no pseudo-terminal");
   const std::string slave_name = ptsname(master);
   const std::string answers = root_ + "/answers";
   const std::string err = root_ + "/err";
-  std::vector<char*> argv{const_cast<char*>(UNISCI_BINARY)};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
   pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
@@ -111,7 +106,7 @@ ProgramRun ScratchFolder::run_on_terminal(const std::string& locale,
     close(slave);
     close(in);
     close(errors);
-    execv(UNISCI_BINARY, argv.data());
+    execl(UNISCI_BINARY, UNISCI_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
   ProgramRun run;

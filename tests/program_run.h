@@ -5,7 +5,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace unisci::testing {
 
@@ -40,14 +39,13 @@ class ScratchFolder {
   // locale LC_ALL=C with standard output to a file.
   ProgramRun run(std::string_view answers) const;
   // The same in the locale named by LC_ALL, with standard output to a file, a
-  // pipe or a terminal (one that does not change what is written), and with
-  // `arguments` on the command line.
+  // pipe or a terminal (one that does not change what is written); to a file
+  // or a pipe with `arguments` as the shell reads them.
   ProgramRun run(std::string_view answers, const std::string& locale, Output output,
-                 const std::vector<std::string>& arguments = {}) const;
+                 const std::string& arguments = "") const;
 
  private:
-  ProgramRun run_on_terminal(const std::string& locale,
-                             const std::vector<std::string>& arguments) const;
+  ProgramRun run_on_terminal(const std::string& locale) const;
   void collect(ProgramRun& run) const;
 
   std::string root_;  // holds the work folder and the captured streams
