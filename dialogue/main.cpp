@@ -3,16 +3,18 @@
 #include <exception>
 #include <iostream>
 
+#include "dialogue/command_line.h"
 #include "dialogue/console.h"
 #include "dialogue/run_loop.h"
 #include "dialogue/terminal.h"
 #include "io/disk_folder.h"
 #include "io/signal_cleanup.h"
 
-int main() {
+int main(int argc, char* argv[]) {
   unisci::prepare_standard_streams();
   unisci::remove_temporary_files_on_signal();
   std::ios::sync_with_stdio(false);
+  if (argc > 1) return unisci::answer_arguments(argc, argv, std::cout, std::cerr);
   int status = 0;
   try {
     unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());

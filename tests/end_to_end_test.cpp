@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "program_run.h"
@@ -150,6 +151,29 @@ TEST(Dialogue, NumberOffsetKeptFromAnEarlierRun) {
                    {"calendario.doc",
                     "1 01/09/08 12:00 Lecce E - F\n\n10ab 07/09/08 15:00 Roma A - B\n"
                     "1000 01/01/09 10:00 Bari C - D\n"}}});
+}
+
+// Arguments are answered at once, the answers waiting on standard input are
+// left unread and the folder stays as it was. Of the usage only the first line
+// is compared.
+TEST(CommandLine, AnsweredWithoutTheDialogue) {
+  const std::string kRefused = "'\nPer l'aiuto: unisci-calendari --help\n";
+  const std::vector<std::tuple<std::string, std::string, std::string, int>> cases{
+      {"--help", "Uso: unisci-calendari [--help | --version]\n", "", 0},
+      {"--version", "unisci-calendari " UNISCI_VERSION "\n", "", 0},
+      {"--help h", "", "unisci-calendari: argomento sconosciuto: 'h" + kRefused, 2},
+  };
+  for (const auto& [arguments, out, err, status] : cases) {
+    SCOPED_TRACE(arguments);
+    ScratchFolder folder;
+    folder.write("calendario1.txt", kExample1);
+    folder.write("calendario2.txt", kExample2);
+    ProgramRun run = folder.run("h\n2\n4\nn\n", "C", Output::File, arguments);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1), out);
+    EXPECT_EQ(run.err, err);
+    EXPECT_EQ(run.status, status);
+    EXPECT_EQ(run.folder, (Files{{"calendario1.txt", kExample1}, {"calendario2.txt", kExample2}}));
+  }
 }
 
 std::string read_example(const std::string& name) {

@@ -54,8 +54,8 @@ ProgramRun ScratchFolder::run(std::string_view answers) const {
   return run(answers, "C", Output::File);
 }
 
-ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale,
-                              Output output) const {
+ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale, Output output,
+                              const std::string& arguments) const {
   {
     std::ofstream in(root_ + "/answers", std::ios::binary);
     in.write(answers.data(), static_cast<std::streamsize>(answers.size()));
@@ -64,8 +64,8 @@ ProgramRun ScratchFolder::run(std::string_view answers, const std::string& local
   if (output == Output::Terminal) {
     run = run_on_terminal(locale);
   } else {
-    std::string program =
-        "LC_ALL='" + locale + "' '" UNISCI_BINARY "' < ../answers 2> ../err; echo $? > ../status";
+    std::string program = "LC_ALL='" + locale + "' '" UNISCI_BINARY "' " + arguments +
+                          " < ../answers 2> ../err; echo $? > ../status";
     std::string command = "cd '" + work_ + "' && ";
     if (output == Output::File)
       command += "{ " + program + "; } > ../out";

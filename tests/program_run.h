@@ -54,8 +54,10 @@ class ScratchFolder {
   // locale LC_ALL=C with standard output to a file.
   ProgramRun run(std::string_view answers) const;
   // The same in the locale named by LC_ALL, with standard output to a file, a
-  // pipe or a terminal (one that does not change what is written).
-  ProgramRun run(std::string_view answers, const std::string& locale, Output output) const;
+  // pipe or a terminal (one that does not change what is written); to a file
+  // or a pipe with `arguments` as the shell reads them.
+  ProgramRun run(std::string_view answers, const std::string& locale, Output output,
+                 const std::string& arguments = "") const;
 
   // Starts the program here with `answers` as its standard input and returns
   // while it runs; `tag` tells the streams of programs run at once apart.
