@@ -185,8 +185,8 @@ std::int64_t merge_and_export(Outputs& outputs, ByteSource& source1, ByteSource&
   offsets = {calendar1.number_offset(), calendar2.number_offset()};
   merged_text.close();
   if (table_export && table_export->match_count() != match_count)
-    throw std::logic_error("the table holds " + std::to_string(table_export->match_count()) +
-                           " matches of " + std::to_string(match_count));
+    throw std::logic_error("la tabella ha " + std::to_string(table_export->match_count()) +
+                           " gare invece di " + std::to_string(match_count));
   outputs.merged_text->commit();
   if (outputs.table) outputs.table->commit();
   return match_count;
