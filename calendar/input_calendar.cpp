@@ -4,7 +4,8 @@ namespace unisci {
 
 InputCalendar::InputCalendar(ByteSource& source, int year_digits, std::ptrdiff_t number_offset,
                              std::size_t block)
-    : reader_(source, CarriageReturn::Drop, block),
+    : text_(source, block),
+      reader_(text_, CarriageReturn::Drop, block),
       year_digits_(year_digits),
       number_offset_(number_offset) {
   advance();

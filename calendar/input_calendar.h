@@ -8,6 +8,7 @@
 #include "calendar/match_line.h"
 #include "io/files.h"
 #include "io/line_reader.h"
+#include "io/text_decoder.h"
 #include "io/text_writer.h"
 
 namespace unisci {
@@ -16,8 +17,9 @@ class InputCalendar {
  public:
   // `year_digits` is the width of the calendar's years, 2 or 4.
   // `number_offset` is the offset a line without a number of its own is read
-  // with (see number_offset()). Reads up to the first match line. Throws
-  // FileError.
+  // with (see number_offset()). The calendar is read through a TextDecoder,
+  // so a byte order mark is skipped and UTF-16 becomes UTF-8. Reads up to the
+  // first match line. Throws FileError.
   InputCalendar(ByteSource& source, int year_digits, std::ptrdiff_t number_offset,
                 std::size_t block = LineReader::kBlock);
 
@@ -36,6 +38,7 @@ class InputCalendar {
   void write(TextWriter& out) const { write_line(out, line_, number_offset_, year_digits_); }
 
  private:
+  TextDecoder text_;
   LineReader reader_;
   int year_digits_;
   std::ptrdiff_t number_offset_;

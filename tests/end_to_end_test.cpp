@@ -189,6 +189,16 @@ TEST(Examples, RealisticPair) {
                     "14 10/01/09 14:30 Riccione Riccione - Faenza\n"}}});
 }
 
+enum class Endian { Little, Big };
+
+// ASCII text as UTF-16 with its byte order mark.
+std::string utf16(const std::string& ascii, Endian endian) {
+  std::string text = endian == Endian::Little ? "\xFF\xFE" : "\xFE\xFF";
+  for (char c : ascii)
+    text += endian == Endian::Little ? std::string{c, '\0'} : std::string{'\0', c};
+  return text;
+}
+
 TEST(Examples, WorkedExampleFiles) {
   EXPECT_EQ(read_example("esempio1.txt"), kExample1);
   EXPECT_EQ(read_example("esempio2.txt"), kExample2);
@@ -204,9 +214,9 @@ std::string without_final_newline(const std::string& text) {
   return text.substr(0, text.size() - 1);
 }
 
-// Calendars whose line ends differ from the worked example's give the same
-// files in every form.
-TEST(LineEnds, SameFilesAsTheWorkedExample) {
+// Calendars whose line ends or encoding differ from the worked example's give
+// the same files in every form.
+TEST(CalendarText, SameFilesAsTheWorkedExample) {
   struct Case {
     const char* name;
     std::string text1;
@@ -218,6 +228,9 @@ TEST(LineEnds, SameFilesAsTheWorkedExample) {
       {"no newline at the end", without_final_newline(kExample1), without_final_newline(kExample2)},
       {"CR LF, no newline at the end", without_final_newline(crlf(kExample1)),
        without_final_newline(crlf(kExample2))},
+      {"UTF-8 byte order marks", "\xEF\xBB\xBF" + kExample1, "\xEF\xBB\xBF" + kExample2},
+      {"UTF-16, little endian with CR LF and big endian", utf16(crlf(kExample1), Endian::Little),
+       utf16(kExample2, Endian::Big)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
