@@ -11,7 +11,9 @@
 #include "calendar/input_calendar.h"
 #include "calendar/merge.h"
 #include "export/export.h"
+#include "io/text_decoder.h"
 #include "io/text_writer.h"
+#include "io/utf8_validator.h"
 
 namespace unisci {
 
@@ -36,6 +38,9 @@ constexpr std::string_view kClosing = "Complimenti! Il tuo calendario si trova n
 constexpr std::string_view kRestartQuestion =
     "\nVoui ricominciare?(y/n)\nNB:Scegliendo lo stesso formato dell'esecuzione precedente, si "
     "sovrascrive il vecchio file\n";
+
+constexpr const char* kCalendar1 = "calendario1.txt";
+constexpr const char* kCalendar2 = "calendario2.txt";
 
 // An output form: where the merge writes, and the file the user gets.
 struct OutputForm {
@@ -134,22 +139,38 @@ std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, cons
   }
 }
 
+// The character set of a page made from the calendars, known before the
+// merge writes its first row: UTF-8 if both calendars are UTF-8 once decoded
+// as the merge decodes them, Windows-1252 otherwise. Reads them once more, as
+// far as it must. Throws FileError.
+Charset page_charset(Folder& folder) {
+  for (const char* name : {kCalendar1, kCalendar2}) {
+    auto source = folder.open(name);
+    TextDecoder text(*source);
+    if (!is_utf8(text)) return Charset::Windows1252;
+  }
+  return Charset::Utf8;
+}
+
 // Merges the two calendars into the target and, for the table forms, exports
 // the merged text. Returns the number of matches. Throws FileError.
 std::int64_t merge_and_export(Folder& folder, Target& target, ByteSource& source1,
                               ByteSource& source2, int year_digits1, int year_digits2,
                               NumberOffsets& offsets) {
+  const ExportForm* table_form = target.form->table_form;
+  Charset charset = Charset::Utf8;
+  if (table_form != nullptr && table_form->declares_charset) charset = page_charset(folder);
   TextWriter merged_text(*target.merged_text);
   InputCalendar calendar1(source1, year_digits1, offsets.calendar1);
   InputCalendar calendar2(source2, year_digits2, offsets.calendar2);
   std::int64_t match_count = merge(calendar1, calendar2, merged_text);
   offsets = {calendar1.number_offset(), calendar2.number_offset()};
   merged_text.close();
-  if (const ExportForm* table_form = target.form->table_form) {
+  if (table_form != nullptr) {
     auto merged_source = folder.open(target.form->merged_text_file);
     auto table_sink = folder.create(target.form->result_file);
     TextWriter table(*table_sink);
-    export_table(*merged_source, table, match_count, *table_form);
+    export_table(*merged_source, table, match_count, *table_form, charset);
     table.close();
   }
   return match_count;
@@ -163,8 +184,8 @@ RunOutcome run(Console& console, Folder& folder, NumberOffsets& offsets) {
   std::optional<int> year_digits2 = ask_year_digits(console, kYearQuestion2);
   if (!year_digits2) return RunOutcome::InputEnded;
 
-  auto source1 = open_calendar(console, folder, "calendario1.txt");
-  auto source2 = open_calendar(console, folder, "calendario2.txt");
+  auto source1 = open_calendar(console, folder, kCalendar1);
+  auto source2 = open_calendar(console, folder, kCalendar2);
   if (!source1 || !source2) return RunOutcome::Failed;
   std::int64_t match_count = 0;
   try {

@@ -10,7 +10,7 @@
 namespace unisci {
 
 const ExportForm kSpreadsheet{
-    "", true, "\t", "\t", "", "", false,
+    "", true, "\t", "\t", "", "", false, false,
 };
 
 const ExportForm kWebPage{
@@ -24,7 +24,19 @@ const ExportForm kWebPage{
     "\t</TD>\n</TR>\n",
     "\n</TABLE>\n</BODY>\n</HTML>",
     true,
+    true,
 };
+
+std::string opening(const ExportForm& form, Charset charset) {
+  std::string text(form.opening);
+  if (form.declares_charset) {
+    std::string head = "<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=";
+    head += charset == Charset::Utf8 ? "utf-8" : "windows-1252";
+    head += "\"></HEAD>\n";
+    text.insert(text.find('\n') + 1, head);
+  }
+  return text;
+}
 
 std::size_t cut_cells(std::string_view line, Cells& cells) {
   auto at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
@@ -133,9 +145,9 @@ void write_row(TextWriter& out, std::string_view line, std::int64_t row_number,
 }  // namespace
 
 void export_table(ByteSource& merged_text, TextWriter& table, std::int64_t match_count,
-                  const ExportForm& form) {
+                  const ExportForm& form, Charset charset) {
   LineReader reader(merged_text, CarriageReturn::Keep);
-  table.write(form.opening);
+  table.write(opening(form, charset));
   std::string_view line;
   std::int64_t row_number = 0;
   // Empty lines are rows but not matches: the loop stops at the last match.

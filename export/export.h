@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "io/files.h"
@@ -12,15 +13,21 @@
 
 namespace unisci {
 
+// The character set a web page declares: UTF-8, or the web's name for
+// Latin-1 and Windows Western.
+enum class Charset { Utf8, Windows1252 };
+
 // What a form writes around and between the cells of its rows.
 struct ExportForm {
-  std::string_view opening;       // before the first row
+  std::string_view opening;       // before the first row; see opening()
   bool numbered;                  // each row begins with its number, from 1
   std::string_view row_opening;   // after the number, if any
   std::string_view column_break;  // in place of each cutting space
   std::string_view row_closing;   // after the line's own newline
   std::string_view closing;       // after the last row
   bool escape_markup;             // write & < > as character references
+  bool declares_charset;          // a head line naming the charset follows
+                                  // the opening's first line
 };
 
 // "calendario.xls": tab-separated columns, numbered rows, no heading.
@@ -37,10 +44,16 @@ using Cells = std::array<std::string_view, 5>;
 // Returns the number of cells.
 std::size_t cut_cells(std::string_view line, Cells& cells);
 
+// What `form` writes before its first row: its opening and, for a form that
+// declares its character set, the head line that names `charset` as the
+// second line. `charset` means nothing to other forms.
+std::string opening(const ExportForm& form, Charset charset);
+
 // Writes one row per line of the merged text, up to and including the line
 // that holds its `match_count`-th match, or until the text ends. Empty lines
 // between match lines are rows too; an empty line after the last match is not.
+// A page declares `charset`.
 void export_table(ByteSource& merged_text, TextWriter& table, std::int64_t match_count,
-                  const ExportForm& form);
+                  const ExportForm& form, Charset charset);
 
 }  // namespace unisci

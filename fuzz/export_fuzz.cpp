@@ -29,7 +29,7 @@ std::string exported(std::string_view merged, std::size_t chunk, std::size_t blo
   std::string text;
   testing::StringSink sink(text);
   TextWriter table(sink, block);
-  export_table(merged_text, table, match_count, form);
+  export_table(merged_text, table, match_count, form, Charset::Utf8);
   table.close();
   return text;
 }

@@ -215,7 +215,7 @@ std::string without_final_newline(const std::string& text) {
 }
 
 // Calendars whose line ends or encoding differ from the worked example's give
-// the same files in every form.
+// the same files in every form, a page that declares UTF-8 included.
 TEST(CalendarText, SameFilesAsTheWorkedExample) {
   struct Case {
     const char* name;
@@ -236,11 +236,13 @@ TEST(CalendarText, SameFilesAsTheWorkedExample) {
     SCOPED_TRACE(c.name);
     expect_session({c.text1,
                     c.text2,
-                    "t\n2\n4\ny\nx\n2\n4\nn\n",
-                    plain_run(4, "calendario.txt") + plain_run(4, "calendario.xls"),
+                    "t\n2\n4\ny\nx\n2\n4\ny\nh\n2\n4\nn\n",
+                    plain_run(4, "calendario.txt") + plain_run(4, "calendario.xls") +
+                        plain_run(4, "calendario.html"),
                     {{"calendario.txt", kExampleMerged},
                      {"temp.txt", kExampleMerged},
-                     {"calendario.xls", kExampleTable}}});
+                     {"calendario.xls", kExampleTable},
+                     {"calendario.html", kExamplePage}}});
   }
 }
 

@@ -54,7 +54,7 @@ std::string exported(const std::string& merged, std::int64_t match_count, const 
   std::string text;
   StringSink sink(text);
   TextWriter table(sink, size);
-  export_table(merged_text, table, match_count, form);
+  export_table(merged_text, table, match_count, form, Charset::Utf8);
   table.close();
   return text;
 }
