@@ -152,17 +152,31 @@ Charset page_charset(Folder& folder) {
   return Charset::Utf8;
 }
 
+// Warns on standard error of a line of `calendar` whose date does not fit the
+// year width the user gave for it. The merge goes on as answered: the user
+// decides whether to run again.
+YearWidthReport year_width_warning(Console& console, const char* calendar, int year_digits) {
+  return [&console, calendar, year_digits](std::int64_t line_number, int year_digits_shown) {
+    console.report("attenzione: " + std::string(calendar) + ", riga " +
+                   std::to_string(line_number) + ": l'anno ha " +
+                   std::to_string(year_digits_shown) + " cifre, non " +
+                   std::to_string(year_digits));
+  };
+}
+
 // Merges the two calendars into the target and, for the table forms, exports
 // the merged text. Returns the number of matches. Throws FileError.
-std::int64_t merge_and_export(Folder& folder, Target& target, ByteSource& source1,
+std::int64_t merge_and_export(Console& console, Folder& folder, Target& target, ByteSource& source1,
                               ByteSource& source2, int year_digits1, int year_digits2,
                               NumberOffsets& offsets) {
   const ExportForm* table_form = target.form->table_form;
   Charset charset = Charset::Utf8;
   if (table_form != nullptr && table_form->declares_charset) charset = page_charset(folder);
   TextWriter merged_text(*target.merged_text);
-  InputCalendar calendar1(source1, year_digits1, offsets.calendar1);
-  InputCalendar calendar2(source2, year_digits2, offsets.calendar2);
+  InputCalendar calendar1(source1, year_digits1, offsets.calendar1, LineReader::kBlock,
+                          year_width_warning(console, kCalendar1, year_digits1));
+  InputCalendar calendar2(source2, year_digits2, offsets.calendar2, LineReader::kBlock,
+                          year_width_warning(console, kCalendar2, year_digits2));
   std::int64_t match_count = merge(calendar1, calendar2, merged_text);
   offsets = {calendar1.number_offset(), calendar2.number_offset()};
   merged_text.close();
@@ -189,7 +203,7 @@ RunOutcome run(Console& console, Folder& folder, NumberOffsets& offsets) {
   if (!source1 || !source2) return RunOutcome::Failed;
   std::int64_t match_count = 0;
   try {
-    match_count = merge_and_export(folder, *target, *source1, *source2, *year_digits1,
+    match_count = merge_and_export(console, folder, *target, *source1, *source2, *year_digits1,
                                    *year_digits2, offsets);
   } catch (const FileError& e) {
     report(console, e);

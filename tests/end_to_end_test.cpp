@@ -31,8 +31,9 @@ struct Session {
   Files made;
 };
 
-// Runs the session in a fresh folder and checks every byte that it leaves.
-void expect_session(const Session& s, const std::string& locale = "C",
+// Runs the session in a fresh folder and checks every byte that it leaves,
+// and that standard error gets `err`.
+void expect_session(const Session& s, const std::string& err = "", const std::string& locale = "C",
                     Output output = Output::File) {
   ScratchFolder folder;
   folder.write("calendario1.txt", s.text1);
@@ -42,7 +43,7 @@ void expect_session(const Session& s, const std::string& locale = "C",
   expected["calendario1.txt"] = s.text1;
   expected["calendario2.txt"] = s.text2;
   EXPECT_EQ(run.out, s.out);
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.err, err);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.folder, expected);
 }
@@ -120,6 +121,23 @@ TEST(Dialogue, Answers) {
     SCOPED_TRACE(c.name);
     expect_session({kExample1, kExample2, c.answers, c.out, c.made});
   }
+}
+
+// A year width that a calendar's dates do not have: one warning for the first
+// line that shows it, once per calendar and run; the merge is done as answered.
+TEST(Dialogue, WrongYearWidthWarned) {
+  const std::string warnings =
+      "unisci-calendari: attenzione: calendario1.txt, riga 2: l'anno ha 2 cifre, non 4\n"
+      "unisci-calendari: attenzione: calendario2.txt, riga 1: l'anno ha 4 cifre, non 2\n";
+  expect_session({kExample1,
+                  kExample2,
+                  "t\n4\n2\ny\nt\n4\n2\nn\n",
+                  plain_run(4, "calendario.txt") + plain_run(4, "calendario.txt"),
+                  {{"calendario.txt",
+                    "1 07/09/ 15:00 Roma Alfa - Beta\n\n2 14/09/ 20:45 Bari Gamma - Delta\n\n"
+                    "10 07/09/2008 18:00 Lecce Epsilon - Zeta\n"
+                    "11 10/09/2008 15:00 Siena Eta - Theta\n"}}},
+                 warnings + warnings);
 }
 
 // A restart with the same form empties and rewrites its files.
@@ -316,8 +334,8 @@ TEST(Encoding, UTF8OnlyOnAUTF8Terminal) {
         out.replace(at, 1, "\xC3\xA8");
     }
     expect_session(
-        {kExample1, kExample2, "t\n2\n4\nn\n", out, {{"calendario.txt", kExampleMerged}}}, c.locale,
-        c.output);
+        {kExample1, kExample2, "t\n2\n4\nn\n", out, {{"calendario.txt", kExampleMerged}}}, "",
+        c.locale, c.output);
   }
 }
 
