@@ -2,7 +2,9 @@
 // standard output, exit status and every file it leaves, byte for byte.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -336,6 +338,70 @@ TEST(Encoding, UTF8OnlyOnAUTF8Terminal) {
     expect_session(
         {kExample1, kExample2, "t\n2\n4\nn\n", out, {{"calendario.txt", kExampleMerged}}}, "",
         c.locale, c.output);
+  }
+}
+
+// The text of each cell of a page's rows as Chromium shows it, in UTF-8.
+std::vector<std::string> cells_in_chromium(const ScratchFolder& folder) {
+  std::string profile = folder.path() + "/../chromium";
+  std::string command =
+      "timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+      "--disable-background-networking --disable-component-update --disable-sync "
+      "--user-data-dir='" +
+      profile + "' --dump-dom 'file://" + folder.path() + "/calendario.html' > '" + profile +
+      ".html' 2> /dev/null";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  std::string dom = read_file(profile + ".html");
+  std::vector<std::string> cells;
+  for (std::size_t at = dom.find("<tr bgcolor"); (at = dom.find("<td>", at)) != dom.npos;) {
+    std::size_t end = dom.find("</td>", at);
+    cells.emplace_back();
+    // The DOM writes & < > of a text as character references.
+    for (std::size_t i = at + 4; i < end; ++i) {
+      std::size_t semicolon = dom[i] == '&' ? dom.find(';', i) : i;
+      std::string ref = dom.substr(i, semicolon - i + 1);
+      cells.back() += ref == "&amp;" ? '&' : ref == "&lt;" ? '<' : ref == "&gt;" ? '>' : dom[i];
+      i = semicolon;
+    }
+    at = end;
+  }
+  return cells;
+}
+
+// The page in a real browser: the sample calendars in Latin-1 and in UTF-8,
+// with a line of markup characters, show the merged text of the UTF-8 pair,
+// each line cut at its first four spaces and its last cell ending with the
+// line's newline and a tab.
+TEST(WebPage, EveryCellRightInABrowser) {
+  if (std::system("command -v chromium > /dev/null 2>&1") != 0) {
+    const char* ci = std::getenv("CI");
+    if (ci != nullptr && *ci != '\0') FAIL() << "Chromium is missing: .ci/need installs it";
+    GTEST_SKIP() << "Chromium is missing (Debian package chromium): the page is not shown in a "
+                    "browser";
+  }
+  const std::string markup = "15 11/01/09 14:30 R&R<Rimini> A&B - <Lugo>\n";
+  std::vector<std::string> expected;
+  for (const std::string charset : {"utf-8", "windows-1252"}) {
+    SCOPED_TRACE(charset);
+    const std::string samples = charset == "utf-8" ? "utf-8/" : "";
+    ScratchFolder folder;
+    folder.write("calendario1.txt", read_example(samples + "calendario1.txt") + markup);
+    folder.write("calendario2.txt", read_example(samples + "calendario2.txt"));
+    ProgramRun run = folder.run("h\n2\n4\nn\n");
+    const std::string& page = run.folder["calendario.html"];
+    EXPECT_EQ(page.substr(0, page.find("<BODY>")),
+              "<HTML>\n<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=" +
+                  charset + "\"></HEAD>\n");
+    // The merged text of the UTF-8 pair gives the cells that both pages show.
+    std::istringstream merged(charset == "utf-8" ? run.folder["temp.txt"] : "");
+    for (std::string line; std::getline(merged, line);) {
+      for (std::size_t n = 0, space; n < 4 && (space = line.find(' ')) != line.npos; ++n) {
+        expected.push_back(line.substr(0, space));
+        line.erase(0, space + 1);
+      }
+      expected.push_back(line + "\n\t");
+    }
+    EXPECT_EQ(cells_in_chromium(folder), expected);
   }
 }
 
