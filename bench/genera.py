@@ -8,9 +8,9 @@ their dates from the same span and their times from the same few kick-off
 slots, so many lines share a date and many pairs of lines, one from each
 calendar, tie on date and time. Match numbers restart with every season and so
 have one to three digits. Places and teams include accented letters, written as
-Latin-1 bytes; lines end in LF.
+Latin-1 bytes (or, with --encoding utf-8, as UTF-8); lines end in LF.
 
-Usage: genera.py [--lines N] [--seed S] FOLDER
+Usage: genera.py [--lines N] [--seed S] [--encoding latin-1|utf-8] FOLDER
 """
 
 import argparse
@@ -53,14 +53,14 @@ def keys(rng, n):
     return sorted(zip(days, minutes))
 
 
-def calendar_chunks(rng, n, four_digit_years):
+def calendar_chunks(rng, n, four_digit_years, encoding):
     """The calendar's bytes, in large chunks."""
     dates = {}
     fixtures = [
-        (f"{home} - {away}").encode("latin-1")
+        (f"{home} - {away}").encode(encoding)
         for home in TEAMS for away in TEAMS if home != away
     ]
-    places = [p.encode("latin-1") for p in PLACES]
+    places = [p.encode(encoding) for p in PLACES]
     out = []
     giornata = 0
     for i, (day, minute) in enumerate(keys(rng, n)):
@@ -85,13 +85,13 @@ def calendar_chunks(rng, n, four_digit_years):
     yield b"".join(out)
 
 
-def write_calendars(folder, lines, seed=2008):
+def write_calendars(folder, lines, seed=2008, encoding="latin-1"):
     """Writes calendario1.txt and calendario2.txt into `folder`."""
     os.makedirs(folder, exist_ok=True)
     rng = random.Random(seed)
     for name, four in (("calendario1.txt", False), ("calendario2.txt", True)):
         with open(os.path.join(folder, name), "wb") as f:
-            for chunk in calendar_chunks(rng, lines, four):
+            for chunk in calendar_chunks(rng, lines, four, encoding):
                 f.write(chunk)
 
 
@@ -101,10 +101,11 @@ def main():
     parser.add_argument("--lines", type=int, default=500_000,
                         help="match lines in each calendar (default 500000)")
     parser.add_argument("--seed", type=int, default=2008)
+    parser.add_argument("--encoding", choices=["latin-1", "utf-8"], default="latin-1")
     args = parser.parse_args()
     if args.lines < 0:
         parser.error("--lines must not be negative")
-    write_calendars(args.folder, args.lines, args.seed)
+    write_calendars(args.folder, args.lines, args.seed, args.encoding)
     return 0
 
 

@@ -31,6 +31,25 @@ inline int year_offset(int year_digits) {
   return year_digits == 4 ? 2 : 0;
 }
 
+// The year width that a match line's date shows, against the `year_digits`
+// of its calendar. Counting from the first byte after the match number's
+// space, a space as the ninth byte shows two digits where four were given,
+// and digits as the ninth and tenth show four where two were given. Any other
+// line, one too short to tell included, shows `year_digits`. Inline, since
+// the merge asks it of every match line.
+inline int year_digits_shown(std::string_view line, std::ptrdiff_t number_offset, int year_digits) {
+  // Where a two-digit year is followed by its space and a four-digit year has
+  // its third digit.
+  auto ninth = static_cast<std::size_t>(12 - number_offset);
+  auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (ninth >= line.size()) return year_digits;
+  if (year_digits == 4 && line[ninth] == ' ') return 2;
+  if (year_digits == 2 && ninth + 1 < line.size() && is_digit(line[ninth]) &&
+      is_digit(line[ninth + 1]))
+    return 4;
+  return year_digits;
+}
+
 // The character compared at `index`: the line's own byte, its newline right
 // after its last byte, and 0 past the newline. Compared as a signed byte.
 inline signed char key_char(std::string_view line, std::ptrdiff_t index) {

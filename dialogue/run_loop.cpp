@@ -14,7 +14,9 @@
 #include "export/export.h"
 #include "io/background_sink.h"
 #include "io/tee_sink.h"
+#include "io/text_decoder.h"
 #include "io/text_writer.h"
+#include "io/utf8_validator.h"
 
 namespace unisci {
 
@@ -39,6 +41,9 @@ constexpr std::string_view kClosing = "Complimenti! Il tuo calendario si trova n
 constexpr std::string_view kRestartQuestion =
     "\nVoui ricominciare?(y/n)\nNB:Scegliendo lo stesso formato dell'esecuzione precedente, si "
     "sovrascrive il vecchio file\n";
+
+constexpr const char* kCalendar1 = "calendario1.txt";
+constexpr const char* kCalendar2 = "calendario2.txt";
 
 // An output form: where the merge writes, and the file the user gets.
 struct OutputForm {
@@ -135,8 +140,6 @@ std::optional<int> ask_year_digits(Console& console, std::string_view question) 
   }
 }
 
-constexpr const char* kCalendarFiles[] = {"calendario1.txt", "calendario2.txt"};
-
 std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, const char* name) {
   try {
     return folder.open(name);
@@ -150,7 +153,7 @@ std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, cons
 // it is refused before anything is written. True if one was.
 bool output_is_a_calendar(Console& console, Folder& folder, const OutputForm& form) {
   for (const char* output : {form.merged_text_file, form.result_file}) {
-    for (const char* calendar : kCalendarFiles) {
+    for (const char* calendar : {kCalendar1, kCalendar2}) {
       if (folder.same_file(output, calendar)) {
         console.report(std::string("impossibile scrivere ") + output + ": coincide con " +
                        calendar);
@@ -161,26 +164,57 @@ bool output_is_a_calendar(Console& console, Folder& folder, const OutputForm& fo
   return false;
 }
 
+// The character set of a page made from the calendars, known before the
+// merge writes its first row: UTF-8 if both calendars are UTF-8 once decoded
+// as the merge decodes them, Windows-1252 otherwise. Reads them once more, as
+// far as it must; a calendar that cannot be read twice, such as a pipe, is
+// not read ahead of the merge and counts as not UTF-8. Throws FileError.
+Charset page_charset(Folder& folder) {
+  for (const char* name : {kCalendar1, kCalendar2}) {
+    auto source = folder.open(name);
+    if (!source->rereadable()) return Charset::Windows1252;
+    TextDecoder text(*source);
+    if (!is_utf8(text)) return Charset::Windows1252;
+  }
+  return Charset::Utf8;
+}
+
+// Warns on standard error of a line of `calendar` whose date does not fit the
+// year width the user gave for it. The merge goes on as answered: the user
+// decides whether to run again.
+YearWidthReport year_width_warning(Console& console, const char* calendar, int year_digits) {
+  return [&console, calendar, year_digits](std::int64_t line_number, int year_digits_shown) {
+    console.report("attenzione: " + std::string(calendar) + ", riga " +
+                   std::to_string(line_number) + ": l'anno ha " +
+                   std::to_string(year_digits_shown) + " cifre, non " +
+                   std::to_string(year_digits));
+  };
+}
+
 // Merges the two calendars into the merged text and, for the table forms,
 // into the table at the same time, then puts both in place. Returns the number
 // of matches. Throws FileError.
-std::int64_t merge_and_export(Outputs& outputs, ByteSource& source1, ByteSource& source2,
-                              int year_digits1, int year_digits2, NumberOffsets& offsets) {
+std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs,
+                              ByteSource& source1, ByteSource& source2, int year_digits1,
+                              int year_digits2, NumberOffsets& offsets) {
   std::optional<TextWriter> table;
   std::optional<TableExport> table_export;
   std::optional<BackgroundSink> table_thread;
   std::optional<TeeSink> both;
   ByteSink* merged_sink = outputs.merged_text.get();
-  if (outputs.table) {
+  if (const ExportForm* table_form = outputs.form->table_form) {
+    Charset charset = table_form->declares_charset ? page_charset(folder) : Charset::Utf8;
     // The table is made in a second thread while the merge goes on.
     table.emplace(*outputs.table);
-    table_export.emplace(*table, *outputs.form->table_form);
+    table_export.emplace(*table, *table_form, charset);
     table_thread.emplace(*table_export);
     merged_sink = &both.emplace(*outputs.merged_text, *table_thread);
   }
   TextWriter merged_text(*merged_sink);
-  InputCalendar calendar1(source1, year_digits1, offsets.calendar1);
-  InputCalendar calendar2(source2, year_digits2, offsets.calendar2);
+  InputCalendar calendar1(source1, year_digits1, offsets.calendar1, LineReader::kBlock,
+                          year_width_warning(console, kCalendar1, year_digits1));
+  InputCalendar calendar2(source2, year_digits2, offsets.calendar2, LineReader::kBlock,
+                          year_width_warning(console, kCalendar2, year_digits2));
   std::int64_t match_count = merge(calendar1, calendar2, merged_text);
   offsets = {calendar1.number_offset(), calendar2.number_offset()};
   merged_text.close();
@@ -200,14 +234,14 @@ RunOutcome run(Console& console, Folder& folder, NumberOffsets& offsets) {
   std::optional<int> year_digits2 = ask_year_digits(console, kYearQuestion2);
   if (!year_digits2) return RunOutcome::InputEnded;
 
-  auto source1 = open_calendar(console, folder, kCalendarFiles[0]);
-  auto source2 = open_calendar(console, folder, kCalendarFiles[1]);
+  auto source1 = open_calendar(console, folder, kCalendar1);
+  auto source2 = open_calendar(console, folder, kCalendar2);
   if (!source1 || !source2) return RunOutcome::Failed;
   if (output_is_a_calendar(console, folder, *outputs->form)) return RunOutcome::Failed;
   std::int64_t match_count = 0;
   try {
-    match_count =
-        merge_and_export(*outputs, *source1, *source2, *year_digits1, *year_digits2, offsets);
+    match_count = merge_and_export(console, folder, *outputs, *source1, *source2, *year_digits1,
+                                   *year_digits2, offsets);
   } catch (const FileError& e) {
     report(console, e);
     return RunOutcome::Failed;

@@ -8,7 +8,7 @@
 namespace unisci {
 
 const ExportForm kSpreadsheet{
-    "", true, "\t", "\t", "", "", false,
+    "", true, "\t", "\t", "", "", false, false,
 };
 
 const ExportForm kWebPage{
@@ -22,7 +22,19 @@ const ExportForm kWebPage{
     "\t</TD>\n</TR>\n",
     "\n</TABLE>\n</BODY>\n</HTML>",
     true,
+    true,
 };
+
+std::string opening(const ExportForm& form, Charset charset) {
+  std::string text(form.opening);
+  if (form.declares_charset) {
+    std::string head = "<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=";
+    head += charset == Charset::Utf8 ? "utf-8" : "windows-1252";
+    head += "\"></HEAD>\n";
+    text.insert(text.find('\n') + 1, head);
+  }
+  return text;
+}
 
 std::size_t cut_cells(std::string_view line, Cells& cells) {
   auto at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
@@ -130,8 +142,9 @@ void write_row(TextWriter& out, std::string_view line, std::int64_t row_number,
 
 }  // namespace
 
-TableExport::TableExport(TextWriter& table, const ExportForm& form) : table_(table), form_(form) {
-  table_.write(form_.opening);
+TableExport::TableExport(TextWriter& table, const ExportForm& form, Charset charset)
+    : table_(table), form_(form) {
+  table_.write(opening(form_, charset));
 }
 
 void TableExport::write(const char* bytes, std::size_t n) {

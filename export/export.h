@@ -13,15 +13,21 @@
 
 namespace unisci {
 
+// The character set a web page declares: UTF-8, or the web's name for
+// Latin-1 and Windows Western.
+enum class Charset { Utf8, Windows1252 };
+
 // What a form writes around and between the cells of its rows.
 struct ExportForm {
-  std::string_view opening;       // before the first row
+  std::string_view opening;       // before the first row; see opening()
   bool numbered;                  // each row begins with its number, from 1
   std::string_view row_opening;   // after the number, if any
   std::string_view column_break;  // in place of each cutting space
   std::string_view row_closing;   // after the line's own newline
   std::string_view closing;       // after the last row
   bool escape_markup;             // write & < > as character references
+  bool declares_charset;          // a head line naming the charset follows
+                                  // the opening's first line
 };
 
 // "calendario.xls": tab-separated columns, numbered rows, no heading.
@@ -38,14 +44,19 @@ using Cells = std::array<std::string_view, 5>;
 // Returns the number of cells.
 std::size_t cut_cells(std::string_view line, Cells& cells);
 
+// What `form` writes before its first row: its opening and, for a form that
+// declares its character set, the head line that names `charset` as the
+// second line. `charset` means nothing to other forms.
+std::string opening(const ExportForm& form, Charset charset);
+
 // Turns the merged text, handed over in pieces as the merge writes it, into
 // the rows of a table: one row per line, up to and including the last match
 // line. Empty lines between match lines are rows too; empty lines after the
 // last match line are not.
 class TableExport : public ByteSink {
  public:
-  // Writes the form's opening to `table`.
-  TableExport(TextWriter& table, const ExportForm& form);
+  // Writes the form's opening to `table`; a page declares `charset`.
+  TableExport(TextWriter& table, const ExportForm& form, Charset charset);
 
   void write(const char* bytes, std::size_t n) override;
   // Writes the form's closing and closes the table. Throws FileError.

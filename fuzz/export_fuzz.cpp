@@ -25,7 +25,7 @@ std::string exported(std::string_view merged, std::size_t piece, std::size_t blo
   std::string text;
   testing::StringSink sink(text);
   TextWriter table(sink, block);
-  TableExport table_export(table, form);
+  TableExport table_export(table, form, Charset::Utf8);
   for (std::size_t at = 0; at < merged.size(); at += piece)
     table_export.write(merged.data() + at, std::min(piece, merged.size() - at));
   table_export.close();

@@ -1,6 +1,6 @@
-// Fuzzes the merge and the drain: two calendars and their year widths from
-// the fuzzer's bytes, merged in memory through readers and a writer of small,
-// chosen block sizes so that every buffer boundary is met.
+// Fuzzes the merge and the drain: two calendars, in any encoding, and their
+// year widths from the fuzzer's bytes, merged in memory through readers and
+// a writer of small, chosen block sizes so that every buffer boundary is met.
 //
 // Input: one byte of options, one byte of sizes, then calendar 1, a NUL byte
 // and calendar 2.
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::int64_t match_count = merge(calendar1, calendar2, out);
   out.close();
 
-  std::vector<MatchLine> in1 = match_lines(text1, year_digits1);
-  std::vector<MatchLine> in2 = match_lines(text2, year_digits2);
+  std::vector<MatchLine> in1 = match_lines(decoded(text1), year_digits1);
+  std::vector<MatchLine> in2 = match_lines(decoded(text2), year_digits2);
   require(merged.empty() || merged.back() == '\n', "the merged text ends with a newline");
   std::vector<std::string> written;
   bool after_line = false;

@@ -44,6 +44,40 @@ inline std::vector<std::string> lines_of(std::string_view text, bool drop_cr) {
   return lines;
 }
 
+// A calendar's text as the program reads it: without a UTF-8 byte order
+// mark, and UTF-16 with its mark as UTF-8, where a surrogate that is not half
+// of a pair, and an odd last byte, stand for U+FFFD.
+inline std::string decoded(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") return std::string(text.substr(3));
+  bool little = text.substr(0, 2) == "\xFF\xFE";
+  if (!little && text.substr(0, 2) != "\xFE\xFF") return std::string(text);
+  std::vector<unsigned long> units;
+  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+    unsigned long first = static_cast<unsigned char>(text[i]);
+    unsigned long second = static_cast<unsigned char>(text[i + 1]);
+    units.push_back(little ? first | second << 8 : first << 8 | second);
+  }
+  auto is_low = [](unsigned long u) { return 0xDC00 <= u && u < 0xE000; };
+  std::vector<unsigned long> code_points;
+  for (std::size_t k = 0; k < units.size(); ++k) {
+    unsigned long u = units[k];
+    if (0xD800 <= u && u < 0xDC00 && k + 1 < units.size() && is_low(units[k + 1]))
+      code_points.push_back(0x10000 + ((u - 0xD800) << 10) + (units[++k] - 0xDC00));
+    else
+      code_points.push_back(0xD800 <= u && u < 0xE000 ? 0xFFFD : u);
+  }
+  if (text.size() % 2 == 1) code_points.push_back(0xFFFD);
+  std::string utf8;
+  for (unsigned long c : code_points) {
+    int continuations = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    static const unsigned long kLead[4] = {0, 0xC0, 0xE0, 0xF0};
+    utf8 += static_cast<char>(kLead[continuations] | c >> (6 * continuations));
+    for (int k = continuations - 1; k >= 0; --k)
+      utf8 += static_cast<char>(0x80 | (c >> (6 * k) & 0x3F));
+  }
+  return utf8;
+}
+
 inline bool digit(char c) {
   return '0' <= c && c <= '9';
 }

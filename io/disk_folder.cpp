@@ -46,6 +46,15 @@ class DiskSource : public ByteSource {
 
   const std::string& name() const override { return name_; }
 
+  bool rereadable() const override {
+    struct stat info {};
+#ifdef _WIN32
+    return fstat(_fileno(f_), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+#else
+    return fstat(fileno(f_), &info) == 0 && S_ISREG(info.st_mode);
+#endif
+  }
+
  private:
   std::FILE* f_;
   std::string name_;

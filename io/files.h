@@ -36,6 +36,9 @@ class ByteSource {
   virtual std::size_t read(char* buf, std::size_t n) = 0;
   // The name that messages about this source give.
   virtual const std::string& name() const = 0;
+  // True if opening the file again reads the same bytes again: a regular
+  // file, not a pipe or a device.
+  virtual bool rereadable() const { return true; }
 };
 
 class ByteSink {

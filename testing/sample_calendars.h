@@ -29,9 +29,11 @@ inline const std::string kExampleTable =
     "5\t\n"
     "6\t2\t14/09/08\t20:45\tBari\tGamma - Delta\n";
 
-// The web page around its rows, and the parts of a row.
+// The web page around its rows, and the parts of a row. The page of calendars
+// in UTF-8, ASCII included, declares it in its second line.
 inline const std::string kPageOpening =
-    "<HTML>\n<BODY>\n<TABLE border=1 bgcolor=#80ff80>\n"
+    "<HTML>\n<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></HEAD>\n"
+    "<BODY>\n<TABLE border=1 bgcolor=#80ff80>\n"
     "<TR><TD><b>N</b></TD><TD align=center><b>DATA</b></TD><TD align=center><b>ORARIO</b></TD>"
     "<TD align=center><b>LUOGO</b></TD><TD align=center><b>PARTITA</b></TD></TR>";
 inline const std::string kRowOpening = "<TR bgcolor=#c0ffff>\n\t<TD>";

@@ -2,7 +2,9 @@
 // standard output, exit status and every file it leaves, byte for byte.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -32,8 +34,9 @@ struct Session {
   Files made;
 };
 
-// Runs the session in a fresh folder and checks every byte that it leaves.
-void expect_session(const Session& s, const std::string& locale = "C",
+// Runs the session in a fresh folder and checks every byte that it leaves,
+// and that standard error gets `err`.
+void expect_session(const Session& s, const std::string& err = "", const std::string& locale = "C",
                     Output output = Output::File) {
   ScratchFolder folder;
   folder.write("calendario1.txt", s.text1);
@@ -43,7 +46,7 @@ void expect_session(const Session& s, const std::string& locale = "C",
   expected["calendario1.txt"] = s.text1;
   expected["calendario2.txt"] = s.text2;
   EXPECT_EQ(run.out, s.out);
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.err, err);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.folder, expected);
 }
@@ -121,6 +124,23 @@ TEST(Dialogue, Answers) {
     SCOPED_TRACE(c.name);
     expect_session({kExample1, kExample2, c.answers, c.out, c.made});
   }
+}
+
+// A year width that a calendar's dates do not have: one warning for the first
+// line that shows it, once per calendar and run; the merge is done as answered.
+TEST(Dialogue, WrongYearWidthWarned) {
+  const std::string warnings =
+      "unisci-calendari: attenzione: calendario1.txt, riga 2: l'anno ha 2 cifre, non 4\n"
+      "unisci-calendari: attenzione: calendario2.txt, riga 1: l'anno ha 4 cifre, non 2\n";
+  expect_session({kExample1,
+                  kExample2,
+                  "t\n4\n2\ny\nt\n4\n2\nn\n",
+                  plain_run(4, "calendario.txt") + plain_run(4, "calendario.txt"),
+                  {{"calendario.txt",
+                    "1 07/09/ 15:00 Roma Alfa - Beta\n\n2 14/09/ 20:45 Bari Gamma - Delta\n\n"
+                    "10 07/09/2008 18:00 Lecce Epsilon - Zeta\n"
+                    "11 10/09/2008 15:00 Siena Eta - Theta\n"}}},
+                 warnings + warnings);
 }
 
 // A restart with the same form empties and rewrites its files.
@@ -213,6 +233,16 @@ TEST(Examples, RealisticPair) {
                     "14 10/01/09 14:30 Riccione Riccione - Faenza\n"}}});
 }
 
+enum class Endian { Little, Big };
+
+// ASCII text as UTF-16 with its byte order mark.
+std::string utf16(const std::string& ascii, Endian endian) {
+  std::string text = endian == Endian::Little ? "\xFF\xFE" : "\xFE\xFF";
+  for (char c : ascii)
+    text += endian == Endian::Little ? std::string{c, '\0'} : std::string{'\0', c};
+  return text;
+}
+
 TEST(Examples, WorkedExampleFiles) {
   EXPECT_EQ(read_example("esempio1.txt"), kExample1);
   EXPECT_EQ(read_example("esempio2.txt"), kExample2);
@@ -228,9 +258,9 @@ std::string without_final_newline(const std::string& text) {
   return text.substr(0, text.size() - 1);
 }
 
-// Calendars whose line ends differ from the worked example's give the same
-// files in every form.
-TEST(LineEnds, SameFilesAsTheWorkedExample) {
+// Calendars whose line ends or encoding differ from the worked example's give
+// the same files in every form, a page that declares UTF-8 included.
+TEST(CalendarText, SameFilesAsTheWorkedExample) {
   struct Case {
     const char* name;
     std::string text1;
@@ -242,16 +272,21 @@ TEST(LineEnds, SameFilesAsTheWorkedExample) {
       {"no newline at the end", without_final_newline(kExample1), without_final_newline(kExample2)},
       {"CR LF, no newline at the end", without_final_newline(crlf(kExample1)),
        without_final_newline(crlf(kExample2))},
+      {"UTF-8 byte order marks", "\xEF\xBB\xBF" + kExample1, "\xEF\xBB\xBF" + kExample2},
+      {"UTF-16, little endian with CR LF and big endian", utf16(crlf(kExample1), Endian::Little),
+       utf16(kExample2, Endian::Big)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     expect_session({c.text1,
                     c.text2,
-                    "t\n2\n4\ny\nx\n2\n4\nn\n",
-                    plain_run(4, "calendario.txt") + plain_run(4, "calendario.xls"),
+                    "t\n2\n4\ny\nx\n2\n4\ny\nh\n2\n4\nn\n",
+                    plain_run(4, "calendario.txt") + plain_run(4, "calendario.xls") +
+                        plain_run(4, "calendario.html"),
                     {{"calendario.txt", kExampleMerged},
                      {"temp.txt", kExampleMerged},
-                     {"calendario.xls", kExampleTable}}});
+                     {"calendario.xls", kExampleTable},
+                     {"calendario.html", kExamplePage}}});
   }
 }
 
@@ -325,8 +360,72 @@ TEST(Encoding, UTF8OnlyOnAUTF8Terminal) {
         out.replace(at, 1, "\xC3\xA8");
     }
     expect_session(
-        {kExample1, kExample2, "t\n2\n4\nn\n", out, {{"calendario.txt", kExampleMerged}}}, c.locale,
-        c.output);
+        {kExample1, kExample2, "t\n2\n4\nn\n", out, {{"calendario.txt", kExampleMerged}}}, "",
+        c.locale, c.output);
+  }
+}
+
+// The text of each cell of a page's rows as Chromium shows it, in UTF-8.
+std::vector<std::string> cells_in_chromium(const ScratchFolder& folder) {
+  std::string profile = folder.path() + "/../chromium";
+  std::string command =
+      "timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+      "--disable-background-networking --disable-component-update --disable-sync "
+      "--user-data-dir='" +
+      profile + "' --dump-dom 'file://" + folder.path() + "/calendario.html' > '" + profile +
+      ".html' 2> /dev/null";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  std::string dom = read_file(profile + ".html");
+  std::vector<std::string> cells;
+  for (std::size_t at = dom.find("<tr bgcolor"); (at = dom.find("<td>", at)) != dom.npos;) {
+    std::size_t end = dom.find("</td>", at);
+    cells.emplace_back();
+    // The DOM writes & < > of a text as character references.
+    for (std::size_t i = at + 4; i < end; ++i) {
+      std::size_t semicolon = dom[i] == '&' ? dom.find(';', i) : i;
+      std::string ref = dom.substr(i, semicolon - i + 1);
+      cells.back() += ref == "&amp;" ? '&' : ref == "&lt;" ? '<' : ref == "&gt;" ? '>' : dom[i];
+      i = semicolon;
+    }
+    at = end;
+  }
+  return cells;
+}
+
+// The page in a real browser: the sample calendars in Latin-1 and in UTF-8,
+// with a line of markup characters, show the merged text of the UTF-8 pair,
+// each line cut at its first four spaces and its last cell ending with the
+// line's newline and a tab.
+TEST(WebPage, EveryCellRightInABrowser) {
+  if (std::system("command -v chromium > /dev/null 2>&1") != 0) {
+    const char* ci = std::getenv("CI");
+    if (ci != nullptr && *ci != '\0') FAIL() << "Chromium is missing: .ci/need installs it";
+    GTEST_SKIP() << "Chromium is missing (Debian package chromium): the page is not shown in a "
+                    "browser";
+  }
+  const std::string markup = "15 11/01/09 14:30 R&R<Rimini> A&B - <Lugo>\n";
+  std::vector<std::string> expected;
+  for (const std::string charset : {"utf-8", "windows-1252"}) {
+    SCOPED_TRACE(charset);
+    const std::string samples = charset == "utf-8" ? "utf-8/" : "";
+    ScratchFolder folder;
+    folder.write("calendario1.txt", read_example(samples + "calendario1.txt") + markup);
+    folder.write("calendario2.txt", read_example(samples + "calendario2.txt"));
+    ProgramRun run = folder.run("h\n2\n4\nn\n");
+    const std::string& page = run.folder["calendario.html"];
+    EXPECT_EQ(page.substr(0, page.find("<BODY>")),
+              "<HTML>\n<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=" +
+                  charset + "\"></HEAD>\n");
+    // The merged text of the UTF-8 pair gives the cells that both pages show.
+    std::istringstream merged(charset == "utf-8" ? run.folder["temp.txt"] : "");
+    for (std::string line; std::getline(merged, line);) {
+      for (std::size_t n = 0, space; n < 4 && (space = line.find(' ')) != line.npos; ++n) {
+        expected.push_back(line.substr(0, space));
+        line.erase(0, space + 1);
+      }
+      expected.push_back(line + "\n\t");
+    }
+    EXPECT_EQ(cells_in_chromium(folder), expected);
   }
 }
 

@@ -55,7 +55,7 @@ std::string exported(const std::string& merged, const ExportForm& form,
   std::string text;
   StringSink sink(text);
   TextWriter table(sink, size);
-  TableExport table_export(table, form);
+  TableExport table_export(table, form, Charset::Utf8);
   for (std::size_t at = 0; at < merged.size(); at += size)
     table_export.write(merged.data() + at, std::min(size, merged.size() - at));
   table_export.close();

@@ -1,17 +1,24 @@
-// The line reader with tiny blocks and tiny reads, so that every line end,
-// carriage return and block boundary falls in every possible place; the sink
-// that a second thread writes.
+// A calendar's text read line by line, through the decoder and the line
+// reader, with tiny blocks and tiny reads, so that every line end, carriage
+// return, byte order mark, character and block boundary falls in every
+// possible place; the sink that a second thread writes.
+#include "io/background_sink.h"
+#include "io/line_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "io/background_sink.h"
-#include "io/line_reader.h"
+#include "io/text_decoder.h"
 #include "testing/memory_files.h"
 
 namespace unisci::testing {
 namespace {
+
+using namespace std::string_literals;
+
+const std::string kMark = "\xEF\xBB\xBF";  // UTF-8's byte order mark
 
 struct Case {
   const char* name;
@@ -43,11 +50,30 @@ const std::vector<Case> kCases{
      std::string("\x00\xE8\xFF\x80\n", 5),
      CarriageReturn::Drop,
      {std::string("\0\xE8\xFF\x80", 4)}},
+    // Byte order marks: a UTF-8 one is skipped, UTF-16 becomes UTF-8.
+    {"UTF-8 mark skipped", kMark + "1 a\n" + kMark, CarriageReturn::Drop, {"1 a", kMark}},
+    {"UTF-8 mark alone", kMark, CarriageReturn::Drop, {}},
+    {"only the start of a mark", "\xEF\xBBx\n\xFF", CarriageReturn::Drop, {"\xEF\xBBx", "\xFF"}},
+    {"UTF-16 without a mark", "1\0 \0\n\0"s, CarriageReturn::Drop, {"1\0 \0"s, "\0"s}},
+    {"UTF-16 LE",
+     "\xFF\xFE\x31\0 \0\xF9\0\r\0\n\0\xAC\x20"s,
+     CarriageReturn::Keep,
+     {"1 \xC3\xB9\r", "\xE2\x82\xAC"}},
+    {"UTF-16 BE, a pair, a mark inside",
+     "\xFE\xFF\xD8\x3D\xDE\x00\xFE\xFF"s,
+     CarriageReturn::Keep,
+     {"\xF0\x9F\x98\x80" + kMark}},
+    {"UTF-16 lone surrogates, odd last byte",
+     "\xFF\xFE\x3D\xD8\x61\0\x00\xDC\x3D\xD8\n\0\x3D\xD8\x61"s,
+     CarriageReturn::Keep,
+     {"\xEF\xBF\xBD\x61\xEF\xBF\xBD\xEF\xBF\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD"}},
+    {"UTF-16 mark alone", "\xFE\xFF", CarriageReturn::Drop, {}},
 };
 
 std::vector<std::string> read_all(StringSource& source, CarriageReturn carriage_return,
                                   std::size_t block) {
-  LineReader reader(source, carriage_return, block);
+  TextDecoder text(source, block);
+  LineReader reader(text, carriage_return, block);
   std::vector<std::string> lines;
   std::string_view line;
   while (reader.next(line)) lines.emplace_back(line);

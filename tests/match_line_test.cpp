@@ -151,36 +151,45 @@ TEST(MatchLine, OrderByDateThenTime) {
   }
 }
 
-TEST(MatchLine, WriteLeavesOutTheCenturyOnlyForWidthFour) {
+// A line is written without its century only for width 4, and tells the
+// width its date shows whatever the width given.
+TEST(MatchLine, YearWidth) {
   struct Case {
     std::string line;
     int year_digits;
     std::string written;
+    int shown;
   };
   const std::vector<Case> cases{
-      {"7 14/09/2008 15:00 Roma Alfa - Beta", 4, "7 14/09/08 15:00 Roma Alfa - Beta\n"},
-      {"12 14/09/2008 15:00 Roma", 4, "12 14/09/08 15:00 Roma\n"},
-      {"123 14/09/2008 15:00 Roma", 4, "123 14/09/08 15:00 Roma\n"},
-      {"1234 14/09/2008 15:00 Roma", 4, "1234 14/09/08 15:00 Roma\n"},
-      {"12345 14/09/2008 15:00 Roma", 4, "12345 14/09/08 15:00 Roma\n"},
-      {"7 14/09/2008 15:00 Roma", 2, "7 14/09/2008 15:00 Roma\n"},
-      {"7 14/09/08 15:00 Roma", 2, "7 14/09/08 15:00 Roma\n"},
+      {"7 14/09/2008 15:00 Roma Alfa - Beta", 4, "7 14/09/08 15:00 Roma Alfa - Beta\n", 4},
+      {"12 14/09/2008 15:00 Roma", 4, "12 14/09/08 15:00 Roma\n", 4},
+      {"123 14/09/2008 15:00 Roma", 4, "123 14/09/08 15:00 Roma\n", 4},
+      {"1234 14/09/2008 15:00 Roma", 4, "1234 14/09/08 15:00 Roma\n", 4},
+      {"12345 14/09/2008 15:00 Roma", 4, "12345 14/09/08 15:00 Roma\n", 4},
+      {"7 14/09/2008 15:00 Roma", 2, "7 14/09/2008 15:00 Roma\n", 4},
+      {"1234 14/09/2008 15:00 Roma", 2, "1234 14/09/2008 15:00 Roma\n", 4},
+      {"7 14/09/08 15:00 Roma", 2, "7 14/09/08 15:00 Roma\n", 2},
+      {"7 14/09/08 15:00 Roma", 4, "7 14/09/ 15:00 Roma\n", 2},
+      {"7 14/09/081", 2, "7 14/09/081\n", 2},
       // Short lines: only the century digits that stand in the line go.
-      {"7 14/09/2008", 4, "7 14/09/08\n"},
-      {"7 14/09/20", 4, "7 14/09/\n"},
-      {"7 14/09/2", 4, "7 14/09/\n"},
-      {"7 14/09/", 4, "7 14/09/\n"},
-      {"7 ", 4, "7 \n"},
-      {"10 Giornata", 4, "10 Giorna\n"},
-      {"10 Giornata di campionato", 4, "10 Giorna di campionato\n"},
+      {"7 14/09/2008", 4, "7 14/09/08\n", 4},
+      {"7 14/09/20", 4, "7 14/09/\n", 4},
+      {"7 14/09/2", 4, "7 14/09/\n", 4},
+      {"7 14/09/", 4, "7 14/09/\n", 4},
+      {"7 ", 4, "7 \n", 4},
+      {"10 Giornata", 4, "10 Giorna\n", 4},
+      {"10 Giornata di campionato", 4, "10 Giorna di campionato\n", 2},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << '"' << c.line << "\" width " << c.year_digits);
     std::string text;
     StringSink sink(text);
     TextWriter out(sink, 3);
-    write_line(out, c.line, number_offset(c.line, 0), c.year_digits);
+    std::ptrdiff_t offset = number_offset(c.line, 0);
+    write_line(out, c.line, offset, c.year_digits);
     out.close();
-    EXPECT_EQ(text, c.written) << '"' << c.line << "\" width " << c.year_digits;
+    EXPECT_EQ(text, c.written);
+    EXPECT_EQ(year_digits_shown(c.line, offset, c.year_digits), c.shown);
   }
 }
 
