@@ -2,14 +2,13 @@
 // reader, with tiny blocks and tiny reads, so that every line end, carriage
 // return, byte order mark, character and block boundary falls in every
 // possible place; the sink that a second thread writes.
-#include "io/background_sink.h"
-#include "io/line_reader.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "io/background_sink.h"
+#include "io/line_reader.h"
 #include "io/text_decoder.h"
 #include "testing/memory_files.h"
 
