@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
-#include <tuple>
 
 #include "io/signal_cleanup.h"
 
@@ -62,8 +61,20 @@ class DiskSource : public ByteSource {
 
 // The platform's calls for the few things the standard library lacks.
 #ifdef _WIN32
+// Opened so that the file can be removed while it is open: a console event,
+// handled on another thread, must be able to take it away.
 int open_new(const std::string& path) {
-  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    errno = error == ERROR_FILE_EXISTS ? EEXIST : error == ERROR_DISK_FULL ? ENOSPC : EACCES;
+    return -1;
+  }
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), 0);
+  if (fd < 0) CloseHandle(handle);
+  return fd;
 }
 std::FILE* file_of(int fd) {
   return _fdopen(fd, "wb");
@@ -74,9 +85,17 @@ bool writable(const std::string& path) {
 int process_id() {
   return _getpid();
 }
-// Replaces `target` with `from` in one step, as rename() does on POSIX.
+// Replaces `target` with `from` in one step, as rename() does on POSIX. A
+// target open in another program, such as a table in a spreadsheet, cannot be
+// replaced: access denied.
 bool replace(const std::string& from, const std::string& target) {
-  return MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+  DWORD error = GetLastError();
+  errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                  error == ERROR_LOCK_VIOLATION
+              ? EACCES
+              : EIO;
+  return false;
 }
 #else
 int open_new(const std::string& path) {
@@ -97,7 +116,8 @@ bool replace(const std::string& from, const std::string& target) {
   // Swapping the two files and then removing the earlier one is as atomic as
   // a rename over it, and faster on ext4, where a rename over a file first
   // starts writing the new one out: the text form of two calendars of
-  // 500,000 lines takes about a quarter less time.
+  // 500,000 lines takes about a quarter less time. Neither waits for the
+  // disk: the outputs are not synced (see the manual page, FILE).
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
     std::remove(from.c_str());
     return true;
@@ -167,26 +187,25 @@ std::pair<std::string, std::FILE*> create_temporary(const std::string& name) {
 class DiskOutput : public Output {
  public:
   explicit DiskOutput(std::string name) : name_(std::move(name)) {
-    if (!can_replace(name_)) return;
-    std::string path;
-    std::FILE* f = nullptr;
-    try {
-      std::tie(path, f) = create_temporary(name_);
-    } catch (const FileError&) {
-      // A folder where no new file can be made, around a file that may be
-      // written: the file is written in place.
-      std::error_code ignored;
-      if (fs::exists(name_, ignored) && writable(name_)) return;
-      throw;
+    if (!can_replace(name_)) {
+      in_place_ = true;
+      return;
     }
-    std::setvbuf(f, nullptr, _IONBF, 0);  // the writer hands over large blocks
-    temporary_ = path;
-    registration_.emplace(path);
-    f_ = f;
-    // The replacement keeps the permission bits of the file it replaces.
-    std::error_code ignored;
-    fs::file_status earlier = fs::status(name_, ignored);
-    if (fs::exists(earlier)) fs::permissions(temporary_, earlier.permissions(), ignored);
+    // A file made and removed at once shows that the temporary file can be
+    // made, without leaving one through the rest of the dialogue.
+    try {
+      auto [path, f] = create_temporary(name_);
+      std::fclose(f);
+      std::remove(path.c_str());
+    } catch (const FileError& e) {
+      // A folder where no new file may be made, around a file that may be
+      // written: the file is written in place. Any other failure, a full disk
+      // included, is reported: writing in place would empty the file first.
+      bool denied = e.reason() == EACCES || e.reason() == EPERM || e.reason() == EROFS;
+      std::error_code ignored;
+      if (!denied || !fs::exists(name_, ignored) || !writable(name_)) throw;
+      in_place_ = true;
+    }
   }
 
   ~DiskOutput() override {
@@ -197,14 +216,14 @@ class DiskOutput : public Output {
   DiskOutput& operator=(const DiskOutput&) = delete;
 
   void write(const char* buf, std::size_t n) override {
-    open_in_place();
+    start();
     errno = 0;
     if (std::fwrite(buf, 1, n, f_) != n) fail(FileError::Action::Write);
   }
 
   void close() override {
-    open_in_place();
-    if (f_ == nullptr) return;
+    start();
+    if (f_ == nullptr) return;  // closed already
     std::FILE* f = f_;
     f_ = nullptr;
     errno = 0;
@@ -223,14 +242,26 @@ class DiskOutput : public Output {
   }
 
  private:
-  // An output written in place opens its target only when the writing starts.
-  void open_in_place() {
-    if (f_ != nullptr || !temporary_.empty() || opened_) return;
-    opened_ = true;
-    errno = 0;
-    f_ = std::fopen(name_.c_str(), "wb");
-    if (f_ == nullptr) fail(FileError::Action::Create);
-    std::setvbuf(f_, nullptr, _IONBF, 0);
+  // Opens the file the bytes go to when the writing starts: the temporary
+  // file, with the permission bits of the file it will replace, or the file
+  // itself, which is emptied then.
+  void start() {
+    if (started_) return;
+    if (in_place_) {
+      errno = 0;
+      f_ = std::fopen(name_.c_str(), "wb");
+      if (f_ == nullptr) fail(FileError::Action::Create);
+    } else {
+      auto [path, f] = create_temporary(name_);
+      temporary_ = path;
+      registration_.emplace(path);
+      f_ = f;
+      std::error_code ignored;
+      fs::file_status earlier = fs::status(name_, ignored);
+      if (fs::exists(earlier)) fs::permissions(temporary_, earlier.permissions(), ignored);
+    }
+    started_ = true;
+    std::setvbuf(f_, nullptr, _IONBF, 0);  // the writer hands over large blocks
   }
 
   [[noreturn]] void fail(FileError::Action action) {
@@ -238,10 +269,11 @@ class DiskOutput : public Output {
   }
 
   std::string name_;
+  bool in_place_ = false;
+  bool started_ = false;
   std::string temporary_;  // empty when writing in place, or once committed
   std::optional<TemporaryFileRegistration> registration_;
   std::FILE* f_ = nullptr;
-  bool opened_ = false;
 };
 
 }  // namespace

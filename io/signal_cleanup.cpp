@@ -6,6 +6,7 @@
 
 #ifdef _WIN32
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -34,27 +35,33 @@ extern "C" void remove_and_exit(int signal_number) {
   _exit(128 + signal_number);
 }
 
-void handle(int signal_number) {
 #ifdef _WIN32
-  std::signal(signal_number, remove_and_exit);
+// Ctrl-C, Ctrl-Break and the closing of the console window, on a thread of
+// their own. The temporary files can be removed while open (see DiskFolder).
+BOOL WINAPI on_console_event(DWORD event) {
+  remove_and_exit(event == CTRL_C_EVENT ? SIGINT : SIGTERM);
+  return TRUE;
+}
 #else
+void handle(int signal_number) {
   struct sigaction action {};
   if (sigaction(signal_number, nullptr, &action) != 0 || action.sa_handler == SIG_IGN) return;
   action = {};
   action.sa_handler = remove_and_exit;
   sigemptyset(&action.sa_mask);
-  for (int blocked : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, blocked);
+  for (int blocked : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&action.sa_mask, blocked);
   sigaction(signal_number, &action, nullptr);
-#endif
 }
+#endif
 
 }  // namespace
 
 void remove_temporary_files_on_signal() {
 #ifdef _WIN32
-  for (int signal_number : {SIGINT, SIGTERM}) handle(signal_number);
+  SetConsoleCtrlHandler(on_console_event, TRUE);
 #else
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) handle(signal_number);
+  // SIGPIPE too: a prompt written to a pipe that its reader closed.
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) handle(signal_number);
 #endif
 }
 

@@ -1,8 +1,9 @@
 // Temporary files that a signal must not leave behind.
 //
 // An output is written to a temporary file beside its target and renamed over
-// the target when complete. If SIGINT, SIGTERM or SIGHUP ends the program
-// before that, the temporary files are removed and the targets stay whole.
+// the target when complete. If SIGINT, SIGTERM, SIGHUP or SIGPIPE ends the
+// program before that (on Windows, Ctrl-C, Ctrl-Break or the closing of the
+// console window), the temporary files are removed and the targets stay whole.
 #pragma once
 
 #include <string>
