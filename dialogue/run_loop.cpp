@@ -169,10 +169,10 @@ bool output_is_a_calendar(Console& console, Folder& folder, const OutputForm& fo
 // as the merge decodes them, Windows-1252 otherwise. Reads them once more, as
 // far as it must; a calendar that cannot be read twice, such as a pipe, is
 // not read ahead of the merge and counts as not UTF-8. Throws FileError.
-Charset page_charset(Folder& folder) {
+Charset page_charset(Folder& folder, const ByteSource& source1, const ByteSource& source2) {
+  if (!source1.rereadable() || !source2.rereadable()) return Charset::Windows1252;
   for (const char* name : {kCalendar1, kCalendar2}) {
     auto source = folder.open(name);
-    if (!source->rereadable()) return Charset::Windows1252;
     TextDecoder text(*source);
     if (!is_utf8(text)) return Charset::Windows1252;
   }
@@ -203,7 +203,8 @@ std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs
   std::optional<TeeSink> both;
   ByteSink* merged_sink = outputs.merged_text.get();
   if (const ExportForm* table_form = outputs.form->table_form) {
-    Charset charset = table_form->declares_charset ? page_charset(folder) : Charset::Utf8;
+    Charset charset =
+        table_form->declares_charset ? page_charset(folder, source1, source2) : Charset::Utf8;
     // The table is made in a second thread while the merge goes on.
     table.emplace(*outputs.table);
     table_export.emplace(*table, *table_form, charset);
@@ -211,18 +212,26 @@ std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs
     merged_sink = &both.emplace(*outputs.merged_text, *table_thread);
   }
   TextWriter merged_text(*merged_sink);
-  InputCalendar calendar1(source1, year_digits1, offsets.calendar1, LineReader::kBlock,
+  InputCalendar calendar1(source1, year_digits1, offsets.calendar1,
                           year_width_warning(console, kCalendar1, year_digits1));
-  InputCalendar calendar2(source2, year_digits2, offsets.calendar2, LineReader::kBlock,
+  InputCalendar calendar2(source2, year_digits2, offsets.calendar2,
                           year_width_warning(console, kCalendar2, year_digits2));
+  // Even a run that fails hands the offsets it reached on to the next run.
+  struct KeepOffsets {
+    NumberOffsets& offsets;
+    const InputCalendar& calendar1;
+    const InputCalendar& calendar2;
+    ~KeepOffsets() { offsets = {calendar1.number_offset(), calendar2.number_offset()}; }
+  } keep_offsets{offsets, calendar1, calendar2};
   std::int64_t match_count = merge(calendar1, calendar2, merged_text);
-  offsets = {calendar1.number_offset(), calendar2.number_offset()};
   merged_text.close();
   if (table_export && table_export->match_count() != match_count)
     throw std::logic_error("la tabella ha " + std::to_string(table_export->match_count()) +
                            " gare invece di " + std::to_string(match_count));
-  outputs.merged_text->commit();
+  // The table first: one that cannot be replaced (on Windows, a table open
+  // in a spreadsheet) then leaves every earlier file as it was.
   if (outputs.table) outputs.table->commit();
+  outputs.merged_text->commit();
   return match_count;
 }
 
