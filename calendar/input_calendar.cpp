@@ -5,9 +5,9 @@
 namespace unisci {
 
 InputCalendar::InputCalendar(ByteSource& source, int year_digits, std::ptrdiff_t number_offset,
-                             std::size_t block, YearWidthReport report)
+                             YearWidthReport report, std::size_t block)
     : text_(source, block),
-      reader_(text_, CarriageReturn::Drop, block),
+      reader_(text_, block),
       year_digits_(year_digits),
       number_offset_(number_offset),
       report_(std::move(report)) {

@@ -29,7 +29,7 @@ class InputCalendar {
   // date does not fit `year_digits` is told to `report`, once. Reads up to the
   // first match line. Throws FileError.
   InputCalendar(ByteSource& source, int year_digits, std::ptrdiff_t number_offset,
-                std::size_t block = LineReader::kBlock, YearWidthReport report = {});
+                YearWidthReport report = {}, std::size_t block = LineReader::kBlock);
 
   // Moves to the next match line, skipping every other line. False, and the
   // calendar has ended, once the file has no more match lines.

@@ -1,13 +1,14 @@
 #include "io/line_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
 
 namespace unisci {
 
-LineReader::LineReader(ByteSource& source, CarriageReturn carriage_return, std::size_t block)
-    : source_(source), carriage_return_(carriage_return), buf_(block > 0 ? block : 1) {}
+LineReader::LineReader(ByteSource& source, std::size_t block)
+    : source_(source), buf_(block > 0 ? block : 1) {}
 
 // The line ends beyond the bytes read so far, or the source has ended.
 bool LineReader::next_after_refill(std::string_view& line) {
@@ -29,7 +30,7 @@ bool LineReader::next_after_refill(std::string_view& line) {
 void LineReader::hand_out(std::size_t stop, std::string_view& line) {
   const char* data = buf_.data();
   std::size_t len = stop - begin_;
-  if (carriage_return_ == CarriageReturn::Drop && len > 0 && data[stop - 1] == '\r') --len;
+  if (len > 0 && data[stop - 1] == '\r') --len;
   line = std::string_view(data + begin_, len);
   begin_ = stop < end_ ? stop + 1 : stop;
 }
@@ -46,8 +47,10 @@ bool LineReader::refill() {
   if (end_ == buf_.size()) {
     // A line that cannot be held is the calendar's fault, not the program's:
     // it is reported as a read error of the source.
+    if (buf_.size() >= kLongestLine)
+      throw FileError(FileError::Action::Read, source_.name(), ENOMEM);
     try {
-      buf_.resize(buf_.size() * 2);
+      buf_.resize(std::min(buf_.size() * 2, kLongestLine));
     } catch (const std::bad_alloc&) {
       throw FileError(FileError::Action::Read, source_.name(), ENOMEM);
     }

@@ -10,19 +10,21 @@
 
 namespace unisci {
 
-// What becomes of a carriage return right before a line's end. Calendars
-// drop it, so that CR LF reads as one newline; the merged text keeps its bytes.
-enum class CarriageReturn { Drop, Keep };
-
+// A carriage return right before a line's end is dropped, so that CR LF reads
+// as one newline.
 class LineReader {
  public:
   static constexpr std::size_t kBlock = std::size_t{256} * 1024;
+  // The longest line held: no calendar line comes near it, and a source with
+  // no line end, such as /dev/zero, is refused before it fills the memory.
+  static constexpr std::size_t kLongestLine = std::size_t{256} << 20;
 
-  LineReader(ByteSource& source, CarriageReturn carriage_return, std::size_t block = kBlock);
+  explicit LineReader(ByteSource& source, std::size_t block = kBlock);
 
   // Hands out the next line without its newline; false at the end of the source.
   // A last line that the end cuts off before its newline is a line like any other.
-  // The view stays valid until the next call. Throws FileError on a read error.
+  // The view stays valid until the next call. Throws FileError on a read error
+  // or a line longer than kLongestLine.
   bool next(std::string_view& line) {
     // Most lines end inside the bytes already read.
     if (const void* nl = std::memchr(buf_.data() + begin_, '\n', end_ - begin_)) {
@@ -38,7 +40,6 @@ class LineReader {
   bool refill();
 
   ByteSource& source_;
-  CarriageReturn carriage_return_;
   std::vector<char> buf_;
   std::size_t begin_ = 0;    // first byte not yet handed out
   std::size_t end_ = 0;      // end of the bytes read
