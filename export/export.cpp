@@ -25,7 +25,7 @@ const ExportForm kWebPage{
     true,
 };
 
-std::string opening(const ExportForm& form, Charset charset) {
+std::string table_opening(const ExportForm& form, Charset charset) {
   std::string text(form.opening);
   if (form.declares_charset) {
     std::string head = "<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=";
@@ -144,7 +144,7 @@ void write_row(TextWriter& out, std::string_view line, std::int64_t row_number,
 
 TableExport::TableExport(TextWriter& table, const ExportForm& form, Charset charset)
     : table_(table), form_(form) {
-  table_.write(opening(form_, charset));
+  table_.write(table_opening(form_, charset));
 }
 
 void TableExport::write(const char* bytes, std::size_t n) {

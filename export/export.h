@@ -19,7 +19,7 @@ enum class Charset { Utf8, Windows1252 };
 
 // What a form writes around and between the cells of its rows.
 struct ExportForm {
-  std::string_view opening;       // before the first row; see opening()
+  std::string_view opening;       // before the first row; see table_opening()
   bool numbered;                  // each row begins with its number, from 1
   std::string_view row_opening;   // after the number, if any
   std::string_view column_break;  // in place of each cutting space
@@ -47,7 +47,7 @@ std::size_t cut_cells(std::string_view line, Cells& cells);
 // What `form` writes before its first row: its opening and, for a form that
 // declares its character set, the head line that names `charset` as the
 // second line. `charset` means nothing to other forms.
-std::string opening(const ExportForm& form, Charset charset);
+std::string table_opening(const ExportForm& form, Charset charset);
 
 // Turns the merged text, handed over in pieces as the merge writes it, into
 // the rows of a table: one row per line, up to and including the last match

@@ -92,7 +92,7 @@ Outcomes outcomes() {
       all.merged.insert(text);
       std::vector<std::string> rows = export_rows(text, kMatches);
       all.tables.insert(spreadsheet_of(rows));
-      all.tables.insert(page_of(rows));
+      all.tables.insert(page_of(rows, "windows-1252"));  // the \xE8 of calendar 2
     }
   }
   return all;
@@ -135,7 +135,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       "\n";
   std::string reports;
   for (int i = 0; i < create_failures; ++i) reports += report;
-  require(err.str() == reports, "each failed creation is reported once, naming the file");
+  // Besides those, only warnings of a year width that does not fit.
+  std::string errors;
+  std::istringstream err_lines(err.str());
+  for (std::string line; std::getline(err_lines, line);)
+    if (line.rfind("unisci-calendari: attenzione: calendario", 0) != 0) errors += line + "\n";
+  require(errors == reports, "each failed creation is reported once, naming the file");
 
   require(folder.files.at("calendario1.txt") == kCalendar1 &&
               folder.files.at("calendario2.txt") == kCalendar2,

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string merged;
   testing::StringSink sink(merged);
   TextWriter out(sink, kSizes[(sizes >> 6) * 2 + 1]);
-  InputCalendar calendar1(source1, year_digits1, 0, kSizes[(options >> 2) & 7]);
-  InputCalendar calendar2(source2, year_digits2, 0, kSizes[(options >> 5) & 7]);
+  InputCalendar calendar1(source1, year_digits1, 0, {}, kSizes[(options >> 2) & 7]);
+  InputCalendar calendar2(source2, year_digits2, 0, {}, kSizes[(options >> 5) & 7]);
   std::int64_t match_count = merge(calendar1, calendar2, out);
   out.close();
 

@@ -311,8 +311,11 @@ inline std::vector<std::vector<std::string>> page_cells(std::string_view page) {
   return rows;
 }
 
-inline std::string page_of(const std::vector<std::string>& rows) {
+// The page of `rows`, declaring `charset`.
+inline std::string page_of(const std::vector<std::string>& rows,
+                           const std::string& charset = "utf-8") {
   std::string page = kPageOpening;
+  page.replace(page.find("utf-8"), 5, charset);
   for (const std::string& row : rows) {
     page += kRowOpening;
     std::vector<std::string> cells = cells_of(row);

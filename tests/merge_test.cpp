@@ -32,8 +32,8 @@ Merged merge_texts(const std::string& text1, int year_digits1, const std::string
   Merged merged;
   StringSink sink(merged.text);
   TextWriter out(sink, size);
-  InputCalendar calendar1(source1, year_digits1, offset1, size);
-  InputCalendar calendar2(source2, year_digits2, offset2, size);
+  InputCalendar calendar1(source1, year_digits1, offset1, {}, size);
+  InputCalendar calendar2(source2, year_digits2, offset2, {}, size);
   merged.count = merge(calendar1, calendar2, out);
   offset1 = calendar1.number_offset();
   offset2 = calendar2.number_offset();

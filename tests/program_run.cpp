@@ -51,23 +51,23 @@ void ScratchFolder::link(const std::string& name, const std::string& target) con
 }
 
 ProgramRun ScratchFolder::run(std::string_view answers) const {
-  return run(answers, "C", Output::File);
+  return run(answers, "C", StandardOutput::File);
 }
 
-ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale, Output output,
-                              const std::string& arguments) const {
+ProgramRun ScratchFolder::run(std::string_view answers, const std::string& locale,
+                              StandardOutput output, const std::string& arguments) const {
   {
     std::ofstream in(root_ + "/answers", std::ios::binary);
     in.write(answers.data(), static_cast<std::streamsize>(answers.size()));
   }
   ProgramRun run;
-  if (output == Output::Terminal) {
+  if (output == StandardOutput::Terminal) {
     run = run_on_terminal(locale);
   } else {
     std::string program = "LC_ALL='" + locale + "' '" UNISCI_BINARY "' " + arguments +
                           " < ../answers 2> ../err; echo $? > ../status";
     std::string command = "cd '" + work_ + "' && ";
-    if (output == Output::File)
+    if (output == StandardOutput::File)
       command += "{ " + program + "; } > ../out";
     else
       command += "{ " + program + "; } | cat > ../out";

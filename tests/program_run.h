@@ -20,7 +20,7 @@ struct ProgramRun {
 };
 
 // Where the program's standard output goes.
-enum class Output { File, Pipe, Terminal };
+enum class StandardOutput { File, Pipe, Terminal };
 
 // How a program started with ScratchFolder::start() differs from a plain run.
 struct Limits {
@@ -56,7 +56,7 @@ class ScratchFolder {
   // The same in the locale named by LC_ALL, with standard output to a file, a
   // pipe or a terminal (one that does not change what is written); to a file
   // or a pipe with `arguments` as the shell reads them.
-  ProgramRun run(std::string_view answers, const std::string& locale, Output output,
+  ProgramRun run(std::string_view answers, const std::string& locale, StandardOutput output,
                  const std::string& arguments = "") const;
 
   // Starts the program here with `answers` as its standard input and returns
