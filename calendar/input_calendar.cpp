@@ -4,13 +4,35 @@
 
 namespace unisci {
 
-InputCalendar::InputCalendar(ByteSource& source, int year_digits, std::ptrdiff_t number_offset,
-                             YearWidthReport report, std::size_t block)
+int year_digits_of(std::string_view line) {
+  std::size_t digits = 0;
+  while (digits < line.size() && digits < 4 && line[digits] >= '0' && line[digits] <= '9') ++digits;
+  if (digits == 0 || digits > 3 || digits >= line.size() || line[digits] != ' ') return 0;
+  auto is_digit = [&](std::size_t i) {
+    return i < line.size() && line[i] >= '0' && line[i] <= '9';
+  };
+  return is_digit(digits + 9) && is_digit(digits + 10) ? 4 : 2;
+}
+
+InputCalendar::InputCalendar(ByteSource& source, CalendarSettings settings, std::size_t block)
     : text_(source, block),
       reader_(text_, block),
-      year_digits_(year_digits),
-      number_offset_(number_offset),
-      report_(std::move(report)) {
+      index_(settings.index),
+      year_digits_(settings.year_digits),
+      number_offset_(settings.number_offset),
+      year_width_report_(std::move(settings.year_width_report)),
+      order_report_(std::move(settings.order_report)) {
+  if (year_digits_ == kFindYearDigits) {
+    // Read ahead, without taking any line, as far as the first line that
+    // shows the width; a calendar without one has two-digit years.
+    int found = 2;
+    reader_.look_ahead([&found](std::string_view line) {
+      int digits = is_match_line(line) ? year_digits_of(line) : 0;
+      if (digits != 0) found = digits;
+      return digits != 0;
+    });
+    year_digits_ = found;
+  }
   advance();
 }
 
@@ -24,20 +46,33 @@ bool InputCalendar::advance() {
     ++line_number_;
     if (is_match_line(line_)) {
       number_offset_ = unisci::number_offset(line_, number_offset_);
+      SortKey previous = key_;
       key_ = sort_key(line_, number_offset_, year_offset(year_digits_));
-      if (report_ && year_digits_shown(line_, number_offset_, year_digits_) != year_digits_)
+      if (year_width_report_ &&
+          year_digits_shown(line_, number_offset_, year_digits_) != year_digits_)
         report_year_width();
+      if (order_report_ && has_key_) {
+        Order order = compare(key_, previous);
+        if (order == Order::EarlierDate || order == Order::EarlierTime)
+          std::exchange(order_report_, {})(line_number_, previous, key_);
+      }
+      has_key_ = true;
       return true;
     }
   }
   return false;
 }
 
+MergedLine InputCalendar::merged_line() const {
+  WrittenPieces written = without_century(line_, number_offset_, year_digits_);
+  return {written.head, written.tail, {index_, line_number_, line_, number_offset_, year_digits_}};
+}
+
 // Tells the report of the current line, whose date does not fit the year
 // width, and never again.
 void InputCalendar::report_year_width() {
-  YearWidthReport report = std::exchange(report_, {});
-  report(line_number_, year_digits_shown(line_, number_offset_, year_digits_));
+  YearWidthReport report = std::exchange(year_width_report_, {});
+  report(line_number_, year_digits_shown(line_, number_offset_, year_digits_), year_digits_);
 }
 
 }  // namespace unisci

@@ -1,5 +1,5 @@
 // One input calendar: its lines, its year width and its current match line.
-// The program reads two calendars through two objects of this type.
+// The program reads every calendar through an object of this type.
 #pragma once
 
 #include <cstddef>
@@ -7,29 +7,46 @@
 #include <functional>
 #include <string_view>
 
+#include "calendar/line_sink.h"
 #include "calendar/match_line.h"
 #include "io/files.h"
 #include "io/line_reader.h"
 #include "io/text_decoder.h"
-#include "io/text_writer.h"
 
 namespace unisci {
 
 // Told of the first match line of a calendar whose date does not fit the
 // calendar's year width (see year_digits_shown()): the line's number, counting
-// every line of the file from 1, and the width its date shows.
-using YearWidthReport = std::function<void(std::int64_t line_number, int year_digits_shown)>;
+// every line of the file from 1, the width its date shows and the calendar's.
+using YearWidthReport =
+    std::function<void(std::int64_t line_number, int year_digits_shown, int year_digits)>;
+
+// Told of the first match line of a calendar whose date and time come before
+// those of the calendar's previous match line: its number and both keys.
+using OrderReport =
+    std::function<void(std::int64_t line_number, const SortKey& previous, const SortKey& current)>;
+
+// A year width to be found from the calendar itself (see find_year_digits()).
+inline constexpr int kFindYearDigits = 0;
+
+struct CalendarSettings {
+  int index = 0;        // its place among the calendars, from 0
+  int year_digits = 2;  // the width of its years, 2 or 4, or kFindYearDigits
+  // The offset a line without a number of its own is read with (see
+  // number_offset()).
+  std::ptrdiff_t number_offset = 0;
+  YearWidthReport year_width_report;  // each told once, if set
+  OrderReport order_report;
+};
 
 class InputCalendar {
  public:
-  // `year_digits` is the width of the calendar's years, 2 or 4.
-  // `number_offset` is the offset a line without a number of its own is read
-  // with (see number_offset()). The calendar is read through a TextDecoder,
-  // so a byte order mark is skipped and UTF-16 becomes UTF-8. A line whose
-  // date does not fit `year_digits` is told to `report`, once. Reads up to the
-  // first match line. Throws FileError.
-  InputCalendar(ByteSource& source, int year_digits, std::ptrdiff_t number_offset,
-                YearWidthReport report = {}, std::size_t block = LineReader::kBlock);
+  // The calendar is read through a TextDecoder, so a byte order mark is
+  // skipped and UTF-16 becomes UTF-8. Reads up to the first match line.
+  // Throws FileError, also for a calendar that holds a NUL byte, which no
+  // text does.
+  InputCalendar(ByteSource& source, CalendarSettings settings,
+                std::size_t block = LineReader::kBlock);
 
   // Moves to the next match line, skipping every other line. False, and the
   // calendar has ended, once the file has no more match lines.
@@ -41,22 +58,32 @@ class InputCalendar {
   const SortKey& key() const { return key_; }
   // The number offset of the current line, or of the last line that had one.
   std::ptrdiff_t number_offset() const { return number_offset_; }
+  int year_digits() const { return year_digits_; }
 
-  // Writes the current match line with a two-digit year.
-  void write(TextWriter& out) const { write_line(out, line_, number_offset_, year_digits_); }
+  // The current match line as the merge writes it, with a two-digit year.
+  MergedLine merged_line() const;
 
  private:
   void report_year_width();
 
   TextDecoder text_;
   LineReader reader_;
+  int index_;
   int year_digits_;
   std::ptrdiff_t number_offset_;
   std::string_view line_;
   SortKey key_;
   bool ended_ = false;
+  bool has_key_ = false;  // a match line was read before the current one
   std::int64_t line_number_ = 0;
-  YearWidthReport report_;  // empty once it has been told
+  YearWidthReport year_width_report_;  // empty once it has been told
+  OrderReport order_report_;           // the same
 };
+
+// The year width of a calendar whose lines are `line`s: found at its first
+// match line that begins with one to three digits and a space, 4 if the
+// ninth and tenth bytes after that space are digits, 2 otherwise; 2 if it
+// has no such line. Nothing until such a line is seen.
+int year_digits_of(std::string_view line);
 
 }  // namespace unisci

@@ -82,15 +82,18 @@ Order compare(const SortKey& first, const SortKey& second) {
   return Order::Tie;
 }
 
+WrittenPieces without_century(std::string_view line, std::ptrdiff_t number_offset,
+                              int year_digits) {
+  auto century = static_cast<std::size_t>(10 - number_offset);
+  if (year_digits != 4 || century >= line.size()) return {line, {}};
+  return {line.substr(0, century), line.substr(std::min(century + 2, line.size()))};
+}
+
 void write_line(TextWriter& out, std::string_view line, std::ptrdiff_t number_offset,
                 int year_digits) {
-  auto century = static_cast<std::size_t>(10 - number_offset);
-  if (year_digits != 4 || century >= line.size()) {
-    out.write(line);
-  } else {
-    out.write(line.substr(0, century));
-    out.write(line.substr(std::min(century + 2, line.size())));
-  }
+  WrittenPieces written = without_century(line, number_offset, year_digits);
+  out.write(written.head);
+  out.write(written.tail);
   out.put('\n');
 }
 

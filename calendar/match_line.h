@@ -79,9 +79,16 @@ enum class Order {
 
 Order compare(const SortKey& first, const SortKey& second);
 
-// Writes the line and its newline; with four-digit years the two century
-// digits are left out, so every written date has a two-digit year. A newline
-// is never left out.
+// The line as written, in two pieces: with four-digit years the two century
+// digits are left out, so every written date has a two-digit year; the second
+// piece is empty otherwise.
+struct WrittenPieces {
+  std::string_view head;
+  std::string_view tail;
+};
+WrittenPieces without_century(std::string_view line, std::ptrdiff_t number_offset, int year_digits);
+
+// Writes the line as written and its newline. A newline is never left out.
 void write_line(TextWriter& out, std::string_view line, std::ptrdiff_t number_offset,
                 int year_digits);
 

@@ -8,15 +8,14 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "calendar/input_calendar.h"
-#include "calendar/merge.h"
+#include "calendar/line_sink.h"
+#include "dialogue/merge_job.h"
 #include "export/export.h"
-#include "io/background_sink.h"
-#include "io/tee_sink.h"
-#include "io/text_decoder.h"
+#include "export/merged_text.h"
+#include "export/recode.h"
 #include "io/text_writer.h"
-#include "io/utf8_validator.h"
 
 namespace unisci {
 
@@ -81,15 +80,7 @@ struct NumberOffsets {
 enum class RunOutcome { Completed, Failed, InputEnded };
 
 void report(Console& console, const FileError& error) {
-  const char* verb = "";
-  switch (error.action()) {
-    case FileError::Action::Open: verb = "impossibile aprire "; break;
-    case FileError::Action::Read: verb = "impossibile leggere "; break;
-    case FileError::Action::Create: verb = "impossibile creare "; break;
-    case FileError::Action::Write: verb = "impossibile scrivere "; break;
-    case FileError::Action::Replace: verb = "impossibile sostituire "; break;
-  }
-  console.report(verb + error.file() + ": " + std::strerror(error.reason()));
+  console.report(file_error_message(error));
 }
 
 // The files a form writes, readied at the format answer: the merged text
@@ -164,70 +155,36 @@ bool output_is_a_calendar(Console& console, Folder& folder, const OutputForm& fo
   return false;
 }
 
-// The character set of a page made from the calendars, known before the
-// merge writes its first row: UTF-8 if both calendars are UTF-8 once decoded
-// as the merge decodes them, Windows-1252 otherwise. Reads them once more, as
-// far as it must; a calendar that cannot be read twice, such as a pipe, is
-// not read ahead of the merge and counts as not UTF-8. Throws FileError.
-Charset page_charset(Folder& folder, const ByteSource& source1, const ByteSource& source2) {
-  if (!source1.rereadable() || !source2.rereadable()) return Charset::Windows1252;
-  for (const char* name : {kCalendar1, kCalendar2}) {
-    auto source = folder.open(name);
-    TextDecoder text(*source);
-    if (!is_utf8(text)) return Charset::Windows1252;
-  }
-  return Charset::Utf8;
-}
-
-// Warns on standard error of a line of `calendar` whose date does not fit the
-// year width the user gave for it. The merge goes on as answered: the user
-// decides whether to run again.
-YearWidthReport year_width_warning(Console& console, const char* calendar, int year_digits) {
-  return [&console, calendar, year_digits](std::int64_t line_number, int year_digits_shown) {
-    console.report("attenzione: " + std::string(calendar) + ", riga " +
-                   std::to_string(line_number) + ": l'anno ha " +
-                   std::to_string(year_digits_shown) + " cifre, non " +
-                   std::to_string(year_digits));
-  };
-}
-
 // Merges the two calendars into the merged text and, for the table forms,
-// into the table at the same time, then puts both in place. Returns the number
-// of matches. Throws FileError.
+// into the table in the same pass, then puts both in place. Returns the
+// number of matches. Throws FileError.
 std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs,
                               ByteSource& source1, ByteSource& source2, int year_digits1,
                               int year_digits2, NumberOffsets& offsets) {
-  std::optional<TextWriter> table;
-  std::optional<TableExport> table_export;
-  std::optional<BackgroundSink> table_thread;
-  std::optional<TeeSink> both;
-  ByteSink* merged_sink = outputs.merged_text.get();
-  if (const ExportForm* table_form = outputs.form->table_form) {
-    Charset charset =
-        table_form->declares_charset ? page_charset(folder, source1, source2) : Charset::Utf8;
-    // The table is made in a second thread while the merge goes on.
-    table.emplace(*outputs.table);
-    table_export.emplace(*table, *table_form, charset);
-    table_thread.emplace(*table_export);
-    merged_sink = &both.emplace(*outputs.merged_text, *table_thread);
+  std::vector<CalendarToMerge> calendars{{&source1, year_digits1, offsets.calendar1},
+                                         {&source2, year_digits2, offsets.calendar2}};
+  std::optional<TextWriter> merged_writer;
+  std::optional<MergedTextFile> merged_text;
+  std::optional<TextWriter> table_writer;
+  std::optional<TableExport> table;
+  std::optional<LineTee> both;
+  std::optional<Windows1252ToUtf8> recoded;
+  auto make_sink = [&](const Encodings& encodings) -> LineSink& {
+    LineSink* sink = &merged_text.emplace(merged_writer.emplace(*outputs.merged_text));
+    if (const ExportForm* table_form = outputs.form->table_form) {
+      table.emplace(table_writer.emplace(*outputs.table), *table_form, encodings.page_charset);
+      sink = &both.emplace(std::vector<LineSink*>{&*merged_text, &*table});
+    }
+    return recoded.emplace(*sink, encodings.from_windows1252);
+  };
+  std::int64_t match_count = 0;
+  try {
+    match_count = merge_calendars(console, folder, calendars, make_sink);
+  } catch (...) {
+    offsets = {calendars[0].number_offset, calendars[1].number_offset};
+    throw;
   }
-  TextWriter merged_text(*merged_sink);
-  InputCalendar calendar1(source1, year_digits1, offsets.calendar1,
-                          year_width_warning(console, kCalendar1, year_digits1));
-  InputCalendar calendar2(source2, year_digits2, offsets.calendar2,
-                          year_width_warning(console, kCalendar2, year_digits2));
-  // Even a run that fails hands the offsets it reached on to the next run.
-  struct KeepOffsets {
-    NumberOffsets& offsets;
-    const InputCalendar& calendar1;
-    const InputCalendar& calendar2;
-    ~KeepOffsets() { offsets = {calendar1.number_offset(), calendar2.number_offset()}; }
-  } keep_offsets{offsets, calendar1, calendar2};
-  std::int64_t match_count = merge(calendar1, calendar2, merged_text);
-  merged_text.close();
-  if (table_export && table_export->match_count() != match_count)
-    throw std::logic_error("la tabella ha " + std::to_string(table_export->match_count()) +
-                           " gare invece di " + std::to_string(match_count));
+  offsets = {calendars[0].number_offset, calendars[1].number_offset};
   // The table first: one that cannot be replaced (on Windows, a table open
   // in a spreadsheet) then leaves every earlier file as it was.
   if (outputs.table) outputs.table->commit();

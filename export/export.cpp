@@ -113,6 +113,7 @@ bool write_plain_row(TextWriter& out, std::string_view line, const Cells& cells,
   return true;
 }
 
+// Writes the row of `line` numbered `row_number` (if the form numbers them).
 void write_row(TextWriter& out, std::string_view line, std::int64_t row_number,
                const ExportForm& form) {
   std::array<char, 24> digits_buffer{};
@@ -147,40 +148,17 @@ TableExport::TableExport(TextWriter& table, const ExportForm& form, Charset char
   table_.write(table_opening(form_, charset));
 }
 
-void TableExport::write(const char* bytes, std::size_t n) {
-  std::string_view text(bytes, n);
-  if (!partial_line_.empty()) {
-    std::size_t end = text.find('\n');
-    partial_line_.append(text.substr(0, end));
-    if (end == text.npos) return;
-    export_line(partial_line_);
-    partial_line_.clear();
-    text.remove_prefix(end + 1);
-  }
-  for (std::size_t end; (end = text.find('\n')) != text.npos; text.remove_prefix(end + 1))
-    export_line(text.substr(0, end));
-  partial_line_.assign(text);
+void TableExport::match_line(const MergedLine& line) {
+  for (; empty_lines_waiting_ > 0; --empty_lines_waiting_)
+    write_row(table_, {}, ++row_number_, form_);
+  std::string_view text = line.head;
+  if (!line.tail.empty()) text = joined_.assign(line.head).append(line.tail);
+  write_row(table_, text, ++row_number_, form_);
 }
 
 void TableExport::close() {
-  // The merged text ends with a newline; a piece of line left over would
-  // still be a row.
-  if (!partial_line_.empty()) export_line(partial_line_);
-  partial_line_.clear();
   table_.write(form_.closing);
   table_.close();
-}
-
-void TableExport::export_line(std::string_view line) {
-  // An empty line becomes a row only when a match line follows it.
-  if (line.empty()) {
-    ++empty_lines_waiting_;
-    return;
-  }
-  for (; empty_lines_waiting_ > 0; --empty_lines_waiting_)
-    write_row(table_, {}, ++row_number_, form_);
-  write_row(table_, line, ++row_number_, form_);
-  ++match_count_;
 }
 
 }  // namespace unisci

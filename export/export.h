@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/files.h"
+#include "calendar/line_sink.h"
 #include "io/text_writer.h"
 
 namespace unisci {
@@ -49,31 +49,25 @@ std::size_t cut_cells(std::string_view line, Cells& cells);
 // second line. `charset` means nothing to other forms.
 std::string table_opening(const ExportForm& form, Charset charset);
 
-// Turns the merged text, handed over in pieces as the merge writes it, into
-// the rows of a table: one row per line, up to and including the last match
-// line. Empty lines between match lines are rows too; empty lines after the
-// last match line are not.
-class TableExport : public ByteSink {
+// Turns the merged calendar into the rows of a table: one row per line, up
+// to and including the last match line. Empty lines between match lines are
+// rows too; empty lines after the last match line are not.
+class TableExport : public LineSink {
  public:
   // Writes the form's opening to `table`; a page declares `charset`.
   TableExport(TextWriter& table, const ExportForm& form, Charset charset);
 
-  void write(const char* bytes, std::size_t n) override;
+  void match_line(const MergedLine& line) override;
+  void empty_line() override { ++empty_lines_waiting_; }
   // Writes the form's closing and closes the table. Throws FileError.
   void close() override;
 
-  // The match lines exported so far.
-  std::int64_t match_count() const { return match_count_; }
-
  private:
-  void export_line(std::string_view line);
-
   TextWriter& table_;
   const ExportForm& form_;
-  std::string partial_line_;  // the start of a line that a later piece ends
+  std::string joined_;  // a line written in two pieces, joined
   std::int64_t empty_lines_waiting_ = 0;
   std::int64_t row_number_ = 0;
-  std::int64_t match_count_ = 0;
 };
 
 }  // namespace unisci

@@ -11,6 +11,7 @@
 
 #include "calendar/input_calendar.h"
 #include "calendar/merge.h"
+#include "export/merged_text.h"
 #include "fuzz/reference.h"
 #include "io/text_writer.h"
 #include "testing/memory_files.h"
@@ -46,10 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string merged;
   testing::StringSink sink(merged);
   TextWriter out(sink, kSizes[(sizes >> 6) * 2 + 1]);
-  InputCalendar calendar1(source1, year_digits1, 0, {}, kSizes[(options >> 2) & 7]);
-  InputCalendar calendar2(source2, year_digits2, 0, {}, kSizes[(options >> 5) & 7]);
-  std::int64_t match_count = merge(calendar1, calendar2, out);
-  out.close();
+  MergedTextFile merged_text(out);
+  std::int64_t match_count = 0;
+  bool binary = decoded(text2).find('\0') != std::string::npos;
+  try {
+    InputCalendar calendar1(source1, {0, year_digits1, 0, {}, {}}, kSizes[(options >> 2) & 7]);
+    InputCalendar calendar2(source2, {1, year_digits2, 0, {}, {}}, kSizes[(options >> 5) & 7]);
+    match_count = merge(calendar1, calendar2, merged_text);
+  } catch (const FileError& e) {
+    require(binary && e.action() == FileError::Action::NotText,
+            "only a calendar that holds a NUL byte is refused");
+    return 0;
+  }
+  require(!binary, "a calendar that holds a NUL byte is refused");
+  merged_text.close();
 
   std::vector<MatchLine> in1 = match_lines(decoded(text1), year_digits1);
   std::vector<MatchLine> in2 = match_lines(decoded(text2), year_digits2);

@@ -11,11 +11,11 @@
 
 namespace unisci {
 
-// A file that could not be opened, read, created, written or put in place.
-// `reason` is the errno value.
+// A file that could not be opened, read, created, written or put in place,
+// or a calendar that is no text. `reason` is the errno value, 0 for NotText.
 class FileError : public std::runtime_error {
  public:
-  enum class Action { Open, Read, Create, Write, Replace };
+  enum class Action { Open, Read, NotText, Create, Write, Replace };
 
   FileError(Action action, std::string file, int reason);
 

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -11,7 +12,7 @@
 namespace unisci {
 
 // A carriage return right before a line's end is dropped, so that CR LF reads
-// as one newline.
+// as one newline. A source that holds a NUL byte is no text: reading it fails.
 class LineReader {
  public:
   static constexpr std::size_t kBlock = std::size_t{256} * 1024;
@@ -24,7 +25,8 @@ class LineReader {
   // Hands out the next line without its newline; false at the end of the source.
   // A last line that the end cuts off before its newline is a line like any other.
   // The view stays valid until the next call. Throws FileError on a read error
-  // or a line longer than kLongestLine.
+  // or a line longer than kLongestLine, and FileError::Action::NotText at a
+  // NUL byte.
   bool next(std::string_view& line) {
     // Most lines end inside the bytes already read.
     if (const void* nl = std::memchr(buf_.data() + begin_, '\n', end_ - begin_)) {
@@ -33,6 +35,11 @@ class LineReader {
     }
     return next_after_refill(line);
   }
+
+  // Reads ahead as far as the first line from here on that `wanted` is true
+  // of, without handing out any line; false if there is none. Throws as
+  // next() does.
+  bool look_ahead(const std::function<bool(std::string_view)>& wanted);
 
  private:
   bool next_after_refill(std::string_view& line);

@@ -122,12 +122,17 @@ bool Utf8Validator::add(std::string_view piece) {
   return false;
 }
 
-bool is_utf8(ByteSource& text) {
+TextKind text_kind(ByteSource& text) {
   std::vector<char> block(std::size_t{256} * 1024);
   Utf8Validator validator;
-  for (std::size_t got; (got = text.read(block.data(), block.size())) > 0;)
-    if (!validator.add({block.data(), got})) return false;
-  return validator.complete();
+  bool ascii = true;
+  auto is_ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+  for (std::size_t got; (got = text.read(block.data(), block.size())) > 0;) {
+    if (!validator.add({block.data(), got})) return TextKind::Other;
+    ascii = ascii && std::all_of(block.data(), block.data() + got, is_ascii);
+  }
+  if (!validator.complete()) return TextKind::Other;
+  return ascii ? TextKind::Ascii : TextKind::Utf8;
 }
 
 }  // namespace unisci

@@ -26,8 +26,12 @@ class Utf8Validator {
   bool valid_ = true;
 };
 
+// What a text is made of: ASCII alone, UTF-8 that holds more than ASCII, or
+// anything else, such as Latin-1 or Windows-1252.
+enum class TextKind { Ascii, Utf8, Other };
+
 // Reads `text` to its end, or to the first byte that shows it is not UTF-8,
-// and tells whether it is valid UTF-8. Throws FileError.
-bool is_utf8(ByteSource& text);
+// and tells its kind. Throws FileError.
+TextKind text_kind(ByteSource& text);
 
 }  // namespace unisci

@@ -24,6 +24,8 @@
 namespace unisci::testing {
 namespace {
 
+using namespace std::string_literals;
+
 // The worked example's calendars and their merged text.
 const std::string& kCalendar1 = kExample1;
 const std::string& kCalendar2 = kExample2;
@@ -89,6 +91,8 @@ void lay_out(const ScratchFolder& folder, const Layout& layout) {
 TEST(CalendarFault, ReportedAndNothingLost) {
   const std::string kMissing = "No such file or directory";
   const std::string kFolder = "Is a directory";
+  const std::string kNotText =
+      "non sembra un file di testo (contiene byte nulli); salvalo come testo, per esempio in UTF-8";
   struct Case {
     Layout calendars;
     std::string err;
@@ -108,11 +112,28 @@ TEST(CalendarFault, ReportedAndNothingLost) {
        report("leggere", "calendario2.txt", kFolder),
        {}},
       {{{"calendario1.txt", kCalendar1}}, "", {0, true}},
-      // A line that never ends is refused before it fills the memory, here
-      // limited in case it did.
+      // Files that are no text: NUL bytes, once decoded, show it at once,
+      // before an endless one such as /dev/zero fills the memory (here
+      // limited in case it did).
       {{{"calendario1.txt", kCalendar1}, {"calendario2.txt", "-> /dev/zero"}},
-       report("leggere", "calendario2.txt", "Cannot allocate memory"),
+       report("leggere", "calendario2.txt", kNotText),
        {std::size_t{1} << 30, false}},
+      {{{"calendario1.txt", "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nstream\n\x9C\0x\n"s},
+        {"calendario2.txt", kCalendar2}},
+       report("leggere", "calendario1.txt", kNotText),
+       {}},
+      {{{"calendario1.txt", kCalendar1}, {"calendario2.txt", "PK\x03\x04\x14\0\x06\0"s}},
+       report("leggere", "calendario2.txt", kNotText),
+       {}},
+      {{{"calendario1.txt", kCalendar1}, {"calendario2.txt", "1\0 \0x\0\n\0"s}},
+       report("leggere", "calendario2.txt", kNotText),
+       {}},
+      {{{"calendario1.txt", kCalendar1},
+        {"calendario2.txt",
+         "\xFF\xFE"
+         "1\0\0\0\n\0"s}},
+       report("leggere", "calendario2.txt", kNotText),
+       {}},
   };
   for (const auto& [calendars, err, limits] : cases) {
     for (char form : {'t', 'w', 'x', 'h'}) {
@@ -347,6 +368,7 @@ TEST(OddCalendars, MergedWhole) {
     std::string calendar2;
     std::string merged;
     int match_count;
+    std::string err = {};  // warnings
   };
   const std::vector<Case> cases{
       {"calendar 1 only headings", kHeadings, kCalendar2,
@@ -362,7 +384,11 @@ TEST(OddCalendars, MergedWhole) {
        "11 \xE8\xE8/09/08 15:00 Siena Eta - Theta\n\n1 07/09/08 15:00 Citt\xE0 Alfa - Beta\n"
        "2 07/09/08 1\xE8:00 Forl\xEC Gamma\n10 07/09/08 18:00 Cant\xF9 Epsilon\n"
        "12 21/09/08 10:00 Pisa X - Y\n",
-       5},
+       5,
+       // A byte of 0xE8 orders before the digits: 1\xE8:00 before 15:00.
+       "unisci-calendari: attenzione: calendario1.txt, riga 3: 07/09/08 1\xE8:00 viene prima di "
+       "07/09/08 15:00, la gara precedente: il calendario non segue l'ordine delle date e le sue "
+       "gare restano nel loro ordine\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -371,7 +397,7 @@ TEST(OddCalendars, MergedWhole) {
     folder.write("calendario2.txt", c.calendar2);
     ProgramRun run = folder.run("t\n2\n4\nn\n");
     EXPECT_EQ(run.out, kQuestions + count_text(c.match_count, "calendario.txt") + kRestartQuestion);
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, c.err);
     EXPECT_EQ(run.status, 0);
     std::map<std::string, std::string> expected{{"calendario1.txt", c.calendar1},
                                                 {"calendario2.txt", c.calendar2},

@@ -1,13 +1,12 @@
 // A calendar's text read line by line, through the decoder and the line
 // reader, with tiny blocks and tiny reads, so that every line end, carriage
 // return, byte order mark, character and block boundary falls in every
-// possible place; the sink that a second thread writes.
+// possible place.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "io/background_sink.h"
 #include "io/line_reader.h"
 #include "io/text_decoder.h"
 #include "testing/memory_files.h"
@@ -18,6 +17,9 @@ namespace {
 using namespace std::string_literals;
 
 const std::string kMark = "\xEF\xBB\xBF";  // UTF-8's byte order mark
+
+// What read_all() gives for a text that is no text.
+const std::string kNotText = "(not text)";
 
 struct Case {
   const char* name;
@@ -41,14 +43,15 @@ const std::vector<Case> kCases{
      std::string(40, 'x') + "\n" + std::string(80, 'x') + "\nshort\n" + std::string(40, 'x'),
      {std::string(40, 'x'), std::string(80, 'x'), "short", std::string(40, 'x')}},
     {"CR right before the end of the input", "last\r", {"last"}},
-    {"bytes of every value",
-     std::string("\x00\xE8\xFF\x80\n", 5),
-     {std::string("\0\xE8\xFF\x80", 4)}},
+    {"bytes of every value but NUL", "\x01\xE8\xFF\x80\n", {"\x01\xE8\xFF\x80"}},
+    // No text holds a NUL byte, once decoded.
+    {"a NUL byte", "1 a\n2 b\0\n3 c\n"s, {kNotText}},
     // Byte order marks: a UTF-8 one is skipped, UTF-16 becomes UTF-8.
     {"UTF-8 mark skipped", kMark + "1 a\n" + kMark, {"1 a", kMark}},
     {"UTF-8 mark alone", kMark, {}},
     {"only the start of a mark", "\xEF\xBBx\n\xFF", {"\xEF\xBBx", "\xFF"}},
-    {"UTF-16 without a mark", "1\0 \0\n\0"s, {"1\0 \0"s, "\0"s}},
+    {"UTF-16 without a mark", "1\0 \0\n\0"s, {kNotText}},
+    {"UTF-16 with a mark, holding U+0000", "\xFF\xFE\x31\0\0\0"s, {kNotText}},
     {"UTF-16 LE", "\xFF\xFE\x31\0 \0\xF9\0\r\0\n\0\xAC\x20"s, {"1 \xC3\xB9", "\xE2\x82\xAC"}},
     {"UTF-16 BE, a pair, a mark inside",
      "\xFE\xFF\xD8\x3D\xDE\x00\xFE\xFF"s,
@@ -64,7 +67,12 @@ std::vector<std::string> read_all(StringSource& source, std::size_t block) {
   LineReader reader(text, block);
   std::vector<std::string> lines;
   std::string_view line;
-  while (reader.next(line)) lines.emplace_back(line);
+  try {
+    while (reader.next(line)) lines.emplace_back(line);
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.action(), FileError::Action::NotText);
+    return {kNotText};
+  }
   // The end stays the end.
   EXPECT_FALSE(reader.next(line));
   return lines;
@@ -77,33 +85,6 @@ TEST(LineReader, EveryBlockAndChunkSize) {
         SCOPED_TRACE(::testing::Message() << c.name << ", block " << block << ", chunk " << chunk);
         StringSource source(c.input, chunk);
         EXPECT_EQ(read_all(source, block), c.lines);
-      }
-    }
-  }
-}
-
-// Every byte reaches the target in order, whatever the pieces; a failure of
-// the target reaches the writer.
-TEST(BackgroundSink, HandsOnEveryByteOrTheFailure) {
-  constexpr std::size_t kBlock = BackgroundSink::kBlock;
-  std::string text;
-  for (std::size_t i = 0; i < 9 * kBlock + 5; ++i) text += static_cast<char>('a' + i % 23);
-  for (std::size_t room : {std::string::npos, std::size_t{0}, 3 * kBlock + 1}) {
-    for (std::size_t piece : {std::size_t{1} << 12, kBlock - 1, 5 * kBlock}) {
-      SCOPED_TRACE(::testing::Message() << "room " << room << ", pieces of " << piece);
-      std::string got;
-      StringSink target(got, room);
-      BackgroundSink background(target);
-      auto write_all = [&] {
-        for (std::size_t at = 0; at < text.size(); at += piece)
-          background.write(text.data() + at, std::min(piece, text.size() - at));
-        background.close();
-      };
-      if (room >= text.size()) {
-        write_all();
-        EXPECT_TRUE(got == text);
-      } else {
-        EXPECT_THROW(write_all(), FileError);
       }
     }
   }

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "export/merged_text.h"
 #include "testing/memory_files.h"
 #include "testing/sample_calendars.h"
 
@@ -32,12 +33,13 @@ Merged merge_texts(const std::string& text1, int year_digits1, const std::string
   Merged merged;
   StringSink sink(merged.text);
   TextWriter out(sink, size);
-  InputCalendar calendar1(source1, year_digits1, offset1, {}, size);
-  InputCalendar calendar2(source2, year_digits2, offset2, {}, size);
-  merged.count = merge(calendar1, calendar2, out);
+  MergedTextFile merged_text(out);
+  InputCalendar calendar1(source1, {0, year_digits1, offset1, {}, {}}, size);
+  InputCalendar calendar2(source2, {1, year_digits2, offset2, {}, {}}, size);
+  merged.count = merge(calendar1, calendar2, merged_text);
   offset1 = calendar1.number_offset();
   offset2 = calendar2.number_offset();
-  out.close();
+  merged_text.close();
   return merged;
 }
 

@@ -1,0 +1,62 @@
+// The work of one merge, the same for the dialogue and the command line: the
+// calendars read ahead for their encodings, their warnings, and the merge of
+// all of them into the sinks of the output.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calendar/line_sink.h"
+#include "dialogue/console.h"
+#include "export/export.h"
+#include "io/files.h"
+
+namespace unisci {
+
+// A calendar to merge: its bytes, the width of its years (2, 4 or
+// kFindYearDigits) and the number offset it starts with.
+struct CalendarToMerge {
+  ByteSource* source = nullptr;
+  int year_digits = 2;
+  std::ptrdiff_t number_offset = 0;
+};
+
+// How the outputs write the calendars' text.
+struct Encodings {
+  // What a page declares: UTF-8 when no calendar is known to be anything else.
+  Charset page_charset = Charset::Windows1252;
+  // Per calendar: its lines are written converted from Windows-1252, so that
+  // a UTF-8 calendar and a Windows-1252 one make an output in one encoding.
+  std::vector<bool> from_windows1252;
+  // Per calendar: it is known to be UTF-8 (ASCII included); false for one
+  // that is not, or that could not be read ahead.
+  std::vector<bool> utf8;
+  // Per calendar: it could not be read ahead, as a pipe cannot.
+  std::vector<bool> unknown;
+};
+
+// Reads each calendar ahead of the merge, as far as it must, through a second
+// opening by its name in `folder`, to tell the encodings. A calendar that
+// cannot be read twice, such as a pipe, is not read ahead. Throws FileError.
+Encodings read_encodings(Folder& folder, const std::vector<CalendarToMerge>& calendars);
+
+// Builds the sink that the merged lines go to, once the encodings are known.
+using SinkMaker = std::function<LineSink&(const Encodings&)>;
+
+// Merges `calendars` in order, the first two as merge() does and each later
+// one with the merged lines of those before it, and hands the lines to the
+// sink that `make_sink` builds, which is closed at the end. Warns on the
+// console of dates that do not fit a year width and of calendars out of date
+// order. The calendars' number offsets are updated, even by a merge that
+// fails. Returns the number of match lines. Throws FileError.
+std::int64_t merge_calendars(Console& console, Folder& folder,
+                             std::vector<CalendarToMerge>& calendars, const SinkMaker& make_sink);
+
+// The line of standard error for a file that could not be used.
+std::string file_error_message(const FileError& error);
+
+}  // namespace unisci
