@@ -63,11 +63,6 @@ bool InputCalendar::advance() {
   return false;
 }
 
-MergedLine InputCalendar::merged_line() const {
-  WrittenPieces written = without_century(line_, number_offset_, year_digits_);
-  return {written.head, written.tail, {index_, line_number_, line_, number_offset_, year_digits_}};
-}
-
 // Tells the report of the current line, whose date does not fit the year
 // width, and never again.
 void InputCalendar::report_year_width() {

@@ -61,7 +61,11 @@ class InputCalendar {
   int year_digits() const { return year_digits_; }
 
   // The current match line as the merge writes it, with a two-digit year.
-  MergedLine merged_line() const;
+  MergedLine merged_line() const {
+    WrittenPieces written = without_century(line_, number_offset_, year_digits_);
+    return {
+        written.head, written.tail, {index_, line_number_, line_, number_offset_, year_digits_}};
+  }
 
  private:
   void report_year_width();

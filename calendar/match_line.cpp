@@ -74,21 +74,6 @@ SortKey sort_key(std::string_view line, std::ptrdiff_t number_offset, int year_o
   return pack([&](std::ptrdiff_t i) { return key_char(line, i); });
 }
 
-Order compare(const SortKey& first, const SortKey& second) {
-  if (first.date != second.date)
-    return first.date < second.date ? Order::EarlierDate : Order::LaterDate;
-  if (first.time != second.time)
-    return first.time < second.time ? Order::EarlierTime : Order::LaterTime;
-  return Order::Tie;
-}
-
-WrittenPieces without_century(std::string_view line, std::ptrdiff_t number_offset,
-                              int year_digits) {
-  auto century = static_cast<std::size_t>(10 - number_offset);
-  if (year_digits != 4 || century >= line.size()) return {line, {}};
-  return {line.substr(0, century), line.substr(std::min(century + 2, line.size()))};
-}
-
 void write_line(TextWriter& out, std::string_view line, std::ptrdiff_t number_offset,
                 int year_digits) {
   WrittenPieces written = without_century(line, number_offset, year_digits);

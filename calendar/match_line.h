@@ -7,6 +7,7 @@
 // even the last line of a file that lacks it.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -77,7 +78,14 @@ enum class Order {
   LaterDate,
 };
 
-Order compare(const SortKey& first, const SortKey& second);
+// Inline: the merge asks it of every step, and the calendar of every line.
+inline Order compare(const SortKey& first, const SortKey& second) {
+  if (first.date != second.date)
+    return first.date < second.date ? Order::EarlierDate : Order::LaterDate;
+  if (first.time != second.time)
+    return first.time < second.time ? Order::EarlierTime : Order::LaterTime;
+  return Order::Tie;
+}
 
 // The line as written, in two pieces: with four-digit years the two century
 // digits are left out, so every written date has a two-digit year; the second
@@ -86,7 +94,12 @@ struct WrittenPieces {
   std::string_view head;
   std::string_view tail;
 };
-WrittenPieces without_century(std::string_view line, std::ptrdiff_t number_offset, int year_digits);
+inline WrittenPieces without_century(std::string_view line, std::ptrdiff_t number_offset,
+                                     int year_digits) {
+  auto century = static_cast<std::size_t>(10 - number_offset);
+  if (year_digits != 4 || century >= line.size()) return {line, {}};
+  return {line.substr(0, century), line.substr(std::min(century + 2, line.size()))};
+}
 
 // Writes the line as written and its newline. A newline is never left out.
 void write_line(TextWriter& out, std::string_view line, std::ptrdiff_t number_offset,

@@ -1,5 +1,6 @@
 #include "dialogue/run_loop.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -175,7 +176,9 @@ std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs
       table.emplace(table_writer.emplace(*outputs.table), *table_form, encodings.page_charset);
       sink = &both.emplace(std::vector<LineSink*>{&*merged_text, &*table});
     }
-    return recoded.emplace(*sink, encodings.from_windows1252);
+    bool recode = std::find(encodings.from_windows1252.begin(), encodings.from_windows1252.end(),
+                            true) != encodings.from_windows1252.end();
+    return recode ? recoded.emplace(*sink, encodings.from_windows1252) : *sink;
   };
   std::int64_t match_count = 0;
   try {
