@@ -1,0 +1,48 @@
+#include "io/standard_streams.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace unisci {
+
+namespace {
+
+int error_or(int fallback) {
+  return errno != 0 ? errno : fallback;
+}
+
+}  // namespace
+
+StandardInput::StandardInput() {
+#ifdef _WIN32
+  // Calendars are bytes: CR LF is the line reader's business.
+  _setmode(_fileno(stdin), _O_BINARY);
+#endif
+}
+
+std::size_t StandardInput::read(char* buf, std::size_t n) {
+  errno = 0;
+  std::size_t got = std::fread(buf, 1, n, stdin);
+  if (got == 0 && std::ferror(stdin)) throw FileError(FileError::Action::Read, name_, error_or(EIO));
+  return got;
+}
+
+void StandardOutput::write(const char* buf, std::size_t n) {
+  if (closed_) throw FileError(FileError::Action::Write, name_, EBADF);
+  errno = 0;
+  if (std::fwrite(buf, 1, n, stdout) != n) throw FileError(FileError::Action::Write, name_, error_or(EIO));
+}
+
+void StandardOutput::close() {
+  if (closed_) throw FileError(FileError::Action::Write, name_, EBADF);
+  errno = 0;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
+    throw FileError(FileError::Action::Write, name_, error_or(EIO));
+}
+
+}  // namespace unisci

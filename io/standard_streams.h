@@ -1,0 +1,36 @@
+// Standard input as a calendar and standard output as an output, for the
+// command line.
+#pragma once
+
+#include <string>
+
+#include "io/files.h"
+
+namespace unisci {
+
+// Standard input, read as it comes: a pipe or a terminal cannot be read twice.
+class StandardInput : public ByteSource {
+ public:
+  StandardInput();
+  std::size_t read(char* buf, std::size_t n) override;
+  const std::string& name() const override { return name_; }
+  bool rereadable() const override { return false; }
+
+ private:
+  std::string name_ = "standard input";
+};
+
+// Standard output. `closed`: the program was started without it, so that
+// writing to it must fail rather than go nowhere.
+class StandardOutput : public ByteSink {
+ public:
+  explicit StandardOutput(bool closed) : closed_(closed) {}
+  void write(const char* buf, std::size_t n) override;
+  void close() override;
+
+ private:
+  bool closed_;
+  std::string name_ = "standard output";
+};
+
+}  // namespace unisci
