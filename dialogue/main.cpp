@@ -1,9 +1,14 @@
-// unisci-calendari: merges two calendars of matches into one, ordered by date
-// and time, through a short dialogue in Italian.
+// unisci-calendari: merges calendars of matches into one, ordered by date and
+// time: two through a short dialogue in Italian, or those named on the command
+// line.
 #include <exception>
 #include <iostream>
+#include <optional>
+#include <utility>
+#include <variant>
 
 #include "dialogue/command_line.h"
+#include "dialogue/command_run.h"
 #include "dialogue/console.h"
 #include "dialogue/run_loop.h"
 #include "dialogue/terminal.h"
@@ -14,12 +19,21 @@ int main(int argc, char* argv[]) {
   unisci::prepare_standard_streams();
   unisci::remove_temporary_files_on_signal();
   std::ios::sync_with_stdio(false);
-  if (argc > 1) return unisci::answer_arguments(argc, argv, std::cout, std::cerr);
+  std::optional<unisci::CommandLine> command_line;
+  if (argc > 1) {
+    auto parsed = unisci::parse_command_line(argc, argv, std::cout, std::cerr);
+    if (const int* answered = std::get_if<int>(&parsed)) return *answered;
+    command_line = std::get<unisci::CommandLine>(std::move(parsed));
+  }
   int status = 0;
   try {
-    unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());
-    unisci::DiskFolder folder;
-    status = unisci::run_loop(console, folder);
+    if (command_line) {
+      status = unisci::run_command_line(*command_line);
+    } else {
+      unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());
+      unisci::DiskFolder folder;
+      status = unisci::run_loop(console, folder);
+    }
   } catch (const std::exception& e) {
     // Whatever went wrong, the outputs of the run are not in place: their
     // temporary files went with the unwinding.

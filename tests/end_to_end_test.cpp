@@ -197,15 +197,17 @@ TEST(Dialogue, NumberOffsetKeptFromAnEarlierRun) {
                     "1000 01/01/09 10:00 Bari C - D\n"}}});
 }
 
-// Arguments are answered at once, the answers waiting on standard input are
-// left unread and the folder stays as it was. Of the usage only the first line
-// is compared.
+// The usage, the version and usage errors are answered at once, the answers
+// waiting on standard input are left unread and the folder stays as it was.
+// Of the usage only the first line is compared.
 TEST(CommandLine, AnsweredWithoutTheDialogue) {
-  const std::string kRefused = "'\nPer l'aiuto: unisci-calendari --help\n";
+  const std::string kHint = "\nPer l'aiuto: unisci-calendari --help\n";
   const std::vector<std::tuple<std::string, std::string, std::string, int>> cases{
-      {"--help", "Uso: unisci-calendari [--help | --version]\n", "", 0},
+      {"--help", "Uso: unisci-calendari\n", "", 0},
       {"--version", "unisci-calendari " UNISCI_VERSION "\n", "", 0},
-      {"--help h", "", "unisci-calendari: argomento sconosciuto: 'h" + kRefused, 2},
+      {"calendario1.txt --aiuto calendario2.txt", "",
+       "unisci-calendari: opzione sconosciuta: '--aiuto'" + kHint, 2},
+      {"-f x calendario1.txt", "", "unisci-calendari: servono almeno due calendari" + kHint, 2},
   };
   for (const auto& [arguments, out, err, status] : cases) {
     SCOPED_TRACE(arguments);
