@@ -1,13 +1,90 @@
 #include "dialogue/command_run.h"
 
-#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "calendar/input_calendar.h"
+#include "dialogue/merge_job.h"
+#include "export/export.h"
+#include "export/merged_text.h"
+#include "export/recode.h"
+#include "io/text_writer.h"
 
 namespace unisci {
 
-// A stub until the merge of the command line is in place.
-int run_command_line(const CommandLine& /*command_line*/) {
-  std::cerr << "unisci-calendari: l'unione dei calendari dalla riga di comando non c'e' ancora\n";
-  return 1;
+namespace {
+
+bool is_standard_stream(const std::string& name) {
+  return name.empty() || name == "-";
+}
+
+// The sinks of one form, built once the encodings are known.
+class FormSinks {
+ public:
+  FormSinks(char form, ByteSink& result) : form_(form), writer_(result) {}
+
+  LineSink& make(const Encodings& encodings) {
+    LineSink* sink = nullptr;
+    switch (form_) {
+      case 'x': sink = &table_.emplace(writer_, kSpreadsheet, encodings.page_charset); break;
+      case 'h': sink = &table_.emplace(writer_, kWebPage, encodings.page_charset); break;
+      default: sink = &text_.emplace(writer_); break;
+    }
+    bool recode = std::find(encodings.from_windows1252.begin(), encodings.from_windows1252.end(),
+                            true) != encodings.from_windows1252.end();
+    return recode ? recoded_.emplace(*sink, encodings.from_windows1252) : *sink;
+  }
+
+ private:
+  char form_;
+  TextWriter writer_;
+  std::optional<MergedTextFile> text_;
+  std::optional<TableExport> table_;
+  std::optional<Windows1252ToUtf8> recoded_;
+};
+
+}  // namespace
+
+int run_command_line(const CommandLine& command_line, Console& console, Folder& folder,
+                     ByteSource& standard_input, ByteSink& standard_output) {
+  std::vector<std::unique_ptr<ByteSource>> opened;
+  std::vector<CalendarToMerge> calendars;
+  try {
+    for (std::size_t i = 0; i < command_line.calendars.size(); ++i) {
+      const std::string& name = command_line.calendars[i];
+      ByteSource* source = &standard_input;
+      if (!is_standard_stream(name)) source = opened.emplace_back(folder.open(name)).get();
+      int year_digits =
+          command_line.year_digits.empty() ? kFindYearDigits : command_line.year_digits[i];
+      calendars.push_back({source, year_digits, 0});
+    }
+    std::unique_ptr<Output> file;
+    ByteSink* result = &standard_output;
+    if (!is_standard_stream(command_line.output)) {
+      // An output that is one of the calendars, through a link, would
+      // destroy it: refused before anything is written.
+      for (const std::string& calendar : command_line.calendars) {
+        if (!is_standard_stream(calendar) && folder.same_file(command_line.output, calendar)) {
+          console.report("impossibile scrivere " + command_line.output + ": coincide con " +
+                         calendar);
+          return 1;
+        }
+      }
+      file = folder.create(command_line.output);
+      result = file.get();
+    }
+    FormSinks sinks(command_line.form, *result);
+    merge_calendars(console, folder, calendars, [&sinks](const Encodings& encodings) -> LineSink& {
+      return sinks.make(encodings);
+    });
+    if (file) file->commit();
+  } catch (const FileError& e) {
+    console.report(file_error_message(e));
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace unisci

@@ -14,9 +14,10 @@
 #include "dialogue/terminal.h"
 #include "io/disk_folder.h"
 #include "io/signal_cleanup.h"
+#include "io/standard_streams.h"
 
 int main(int argc, char* argv[]) {
-  unisci::prepare_standard_streams();
+  bool output_closed = unisci::prepare_standard_streams();
   unisci::remove_temporary_files_on_signal();
   std::ios::sync_with_stdio(false);
   std::optional<unisci::CommandLine> command_line;
@@ -27,11 +28,13 @@ int main(int argc, char* argv[]) {
   }
   int status = 0;
   try {
+    unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());
+    unisci::DiskFolder folder;
     if (command_line) {
-      status = unisci::run_command_line(*command_line);
+      unisci::StandardInput input;
+      unisci::StandardOutput output(output_closed);
+      status = unisci::run_command_line(*command_line, console, folder, input, output);
     } else {
-      unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());
-      unisci::DiskFolder folder;
       status = unisci::run_loop(console, folder);
     }
   } catch (const std::exception& e) {

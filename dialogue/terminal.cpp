@@ -35,15 +35,18 @@ bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang) 
   return folded.find("utf8") != std::string::npos;
 }
 
-void prepare_standard_streams() {
+bool prepare_standard_streams() {
+  bool output_closed = false;
 #ifdef _WIN32
   if (_isatty(_fileno(stdout)) == 0) _setmode(_fileno(stdout), _O_BINARY);
+  output_closed = _fileno(stdout) < 0;
 #else
   // A standard descriptor the program was started without is opened on the
   // null device: otherwise the first file opened would take its number, and a
   // prompt or a message would land in a calendar or an output.
   for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    output_closed = output_closed || fd == STDOUT_FILENO;
     int null = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
     if (null >= 0 && null != fd) {
       dup2(null, fd);
@@ -53,6 +56,7 @@ void prepare_standard_streams() {
   std::setlocale(LC_CTYPE, "");
   std::setlocale(LC_MESSAGES, "");
 #endif
+  return output_closed;
 }
 
 std::string_view console_e_grave() {

@@ -9,7 +9,9 @@ namespace unisci {
 // device, the system's reasons for file errors in the user's language and
 // character set, and on Windows the exact bytes of the dialogue to a pipe or
 // file, which text mode would give CR LF line ends.
-void prepare_standard_streams();
+// Returns whether standard output was closed at the start, so that the
+// command line can fail to write there rather than write to nowhere.
+bool prepare_standard_streams();
 
 // How the dialogue writes "è" on this standard output: UTF-8 on a terminal
 // that expects it, the DOS byte on a Windows console of a DOS code page, and

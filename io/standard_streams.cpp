@@ -28,14 +28,16 @@ StandardInput::StandardInput() {
 std::size_t StandardInput::read(char* buf, std::size_t n) {
   errno = 0;
   std::size_t got = std::fread(buf, 1, n, stdin);
-  if (got == 0 && std::ferror(stdin)) throw FileError(FileError::Action::Read, name_, error_or(EIO));
+  if (got == 0 && std::ferror(stdin))
+    throw FileError(FileError::Action::Read, name_, error_or(EIO));
   return got;
 }
 
 void StandardOutput::write(const char* buf, std::size_t n) {
   if (closed_) throw FileError(FileError::Action::Write, name_, EBADF);
   errno = 0;
-  if (std::fwrite(buf, 1, n, stdout) != n) throw FileError(FileError::Action::Write, name_, error_or(EIO));
+  if (std::fwrite(buf, 1, n, stdout) != n)
+    throw FileError(FileError::Action::Write, name_, error_or(EIO));
 }
 
 void StandardOutput::close() {

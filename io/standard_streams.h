@@ -30,7 +30,7 @@ class StandardOutput : public ByteSink {
 
  private:
   bool closed_;
-  std::string name_ = "standard output";
+  std::string name_ = "sullo standard output";  // as messages name it
 };
 
 }  // namespace unisci
