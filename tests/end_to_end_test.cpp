@@ -222,6 +222,79 @@ TEST(CommandLine, AnsweredWithoutTheDialogue) {
   }
 }
 
+// Calendars named on the command line: the result alone, on standard output
+// or in the file of -o, and every other file as it was.
+TEST(CommandLine, MergesTheCalendarsItNames) {
+  const std::string kNoFile = "No such file or directory";
+  struct Case {
+    std::string arguments;
+    std::string input;  // standard input
+    std::string out;
+    Files made;
+    std::string err;
+    int status;
+  };
+  const std::vector<Case> cases{
+      {"calendario1.txt calendario2.txt", "", kExampleMerged, {}, "", 0},
+      {"-a2,4 --formato=X calendario1.txt calendario2.txt", "", kExampleTable, {}, "", 0},
+      {"-fh -o pagina.html -- calendario1.txt calendario2.txt",
+       "",
+       "",
+       {{"pagina.html", kExamplePage}},
+       "",
+       0},
+      {"-f w -o - calendario1.txt -", kExample2, kExampleMerged, {}, "", 0},
+      {"calendario1.txt altro.txt",
+       "",
+       "",
+       {},
+       "unisci-calendari: impossibile aprire altro.txt: " + kNoFile + "\n",
+       1},
+      {"-o calendario2.txt calendario1.txt calendario2.txt",
+       "",
+       "",
+       {},
+       "unisci-calendari: impossibile scrivere calendario2.txt: coincide con calendario2.txt\n",
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    ScratchFolder folder;
+    Files expected{{"calendario1.txt", kExample1}, {"calendario2.txt", kExample2}};
+    for (const auto& [name, content] : expected) folder.write(name, content);
+    ProgramRun run = folder.run(c.input, "C", StandardOutput::Pipe, c.arguments);
+    expected.insert(c.made.begin(), c.made.end());
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.folder, expected);
+  }
+}
+
+// Three and four calendars merge in one pass as they do step by step, each
+// merged text read again as a calendar with two-digit years.
+TEST(CommandLine, MoreCalendarsAsStepByStep) {
+  const std::string kThird =
+      "Recuperi\n7 08/09/2008 21:00 Lodi Lodi - Como\n5 07/09/2008 15:00 Pavia X\n";
+  const std::string kFourth =
+      "3 01/09/08 10:00 Asti A\n12 07/09/08 18:00 Bra B\n4 30/09/08 9:00 Ivrea C\n";
+  ScratchFolder folder;
+  for (const auto& [name, text] :
+       Files{{"a.txt", kExample1}, {"b.txt", kExample2}, {"c.txt", kThird}, {"d.txt", kFourth}})
+    folder.write(name, text);
+  for (const char* form : {"t", "x", "h"}) {
+    SCOPED_TRACE(form);
+    std::string f = std::string(" -f ") + form + " ";
+    folder.write("ab.txt", folder.run("", "C", StandardOutput::File, "a.txt b.txt").out);
+    folder.write("abc.txt", folder.run("", "C", StandardOutput::File, "ab.txt c.txt").out);
+    ProgramRun three = folder.run("", "C", StandardOutput::File, f + "a.txt b.txt c.txt");
+    EXPECT_EQ(three.out, folder.run("", "C", StandardOutput::File, f + "ab.txt c.txt").out);
+    ProgramRun four = folder.run("", "C", StandardOutput::File, f + "a.txt b.txt c.txt d.txt");
+    EXPECT_EQ(four.out, folder.run("", "C", StandardOutput::File, f + "abc.txt d.txt").out);
+    EXPECT_EQ(three.status + four.status, 0);
+  }
+}
+
 std::string read_example(const std::string& name) {
   return read_file(std::string(UNISCI_EXAMPLES) + "/" + name);
 }
