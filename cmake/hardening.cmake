@@ -4,7 +4,7 @@
 # which needs -O2 or more), wherever the toolchain has them: mingw-w64 has
 # neither. Sanitizer and fuzzing builds go without, as fortified calls would
 # escape the sanitizers' checks.
-if(MSVC OR UNISCI_SANITIZE OR UNISCI_TSAN OR UNISCI_FUZZ)
+if(MSVC OR UNISCI_SANITIZE OR UNISCI_FUZZ)
   return()
 endif()
 set(UNISCI_OPTIMISED "$<CONFIG:Release,RelWithDebInfo>")

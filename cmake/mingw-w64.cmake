@@ -5,9 +5,9 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(UNISCI_MINGW_TRIPLET x86_64-w64-mingw32)
-# The POSIX thread model: the program uses std::thread, which the win32
-# model of g++ 12 lacks.
-set(CMAKE_CXX_COMPILER ${UNISCI_MINGW_TRIPLET}-g++-posix)
+# The win32 thread model: the program starts no thread of its own, and so
+# needs no POSIX threads library in the .exe.
+set(CMAKE_CXX_COMPILER ${UNISCI_MINGW_TRIPLET}-g++-win32)
 set(CMAKE_FIND_ROOT_PATH /usr/${UNISCI_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

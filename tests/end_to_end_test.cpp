@@ -491,8 +491,9 @@ std::vector<std::string> cells_in_chromium(const ScratchFolder& folder) {
   return cells;
 }
 
-// The page in a real browser: the sample calendars in Latin-1 and in UTF-8,
-// with a line of markup characters, show the merged text of the UTF-8 pair,
+// The page in a real browser: the sample calendars in Latin-1, in UTF-8 and
+// one of each, with a line of markup characters, show the merged text of the
+// UTF-8 pair,
 // each line cut at its first four spaces and its last cell ending with the
 // line's newline and a tab.
 TEST(WebPage, EveryCellRightInABrowser) {
@@ -504,19 +505,32 @@ TEST(WebPage, EveryCellRightInABrowser) {
   }
   const std::string markup = "15 11/01/09 14:30 R&R<Rimini> A&B - <Lugo>\n";
   std::vector<std::string> expected;
-  for (const std::string charset : {"utf-8", "windows-1252"}) {
-    SCOPED_TRACE(charset);
+  std::string expected_text;  // the UTF-8 pair's merged text
+  // The mixed pair: calendar 1 as Notepad saves UTF-8 (a byte order mark,
+  // CR LF), calendar 2 in Latin-1, converted to UTF-8 as it is written.
+  for (const std::string pair : {"utf-8", "windows-1252", "mixed"}) {
+    SCOPED_TRACE(pair);
+    const std::string charset = pair == "mixed" ? "utf-8" : pair;
     const std::string samples = charset == "utf-8" ? "utf-8/" : "";
     ScratchFolder folder;
-    folder.write("calendario1.txt", read_example(samples + "calendario1.txt") + markup);
-    folder.write("calendario2.txt", read_example(samples + "calendario2.txt"));
+    std::string notepad = "\xEF\xBB\xBF";
+    for (char c : read_example("utf-8/calendario1.txt") + markup)
+      notepad += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    folder.write("calendario1.txt",
+                 pair == "mixed" ? notepad : read_example(samples + "calendario1.txt") + markup);
+    folder.write("calendario2.txt",
+                 read_example((pair == "mixed" ? "" : samples) + "calendario2.txt"));
     ProgramRun run = folder.run("h\n2\n4\nn\n");
     const std::string& page = run.folder["calendario.html"];
     EXPECT_EQ(page.substr(0, page.find("<BODY>")),
               "<HTML>\n<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=" +
                   charset + "\"></HEAD>\n");
     // The merged text of the UTF-8 pair gives the cells that both pages show.
-    std::istringstream merged(charset == "utf-8" ? run.folder["temp.txt"] : "");
+    if (pair == "mixed") {
+      EXPECT_EQ(run.folder["temp.txt"], expected_text);
+    }
+    std::istringstream merged(pair == "utf-8" ? run.folder["temp.txt"] : "");
+    if (pair == "utf-8") expected_text = run.folder["temp.txt"];
     for (std::string line; std::getline(merged, line);) {
       for (std::size_t n = 0, space; n < 4 && (space = line.find(' ')) != line.npos; ++n) {
         expected.push_back(line.substr(0, space));

@@ -40,7 +40,7 @@ const std::string kEarlier = "1\tda una esecuzione precedente\n";
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool kSanitized = true;
 #elif defined(__has_feature)
-constexpr bool kSanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
+constexpr bool kSanitized = __has_feature(address_sanitizer);
 #else
 constexpr bool kSanitized = false;
 #endif
