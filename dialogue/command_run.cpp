@@ -8,6 +8,7 @@
 #include "calendar/input_calendar.h"
 #include "dialogue/merge_job.h"
 #include "export/export.h"
+#include "export/icalendar.h"
 #include "export/merged_text.h"
 #include "export/recode.h"
 #include "io/text_writer.h"
@@ -23,23 +24,31 @@ bool is_standard_stream(const std::string& name) {
 // The sinks of one form, built once the encodings are known.
 class FormSinks {
  public:
-  FormSinks(char form, ByteSink& result) : form_(form), writer_(result) {}
+  FormSinks(const CommandLine& command_line, Console& console, ByteSink& result)
+      : command_line_(command_line), console_(console), writer_(result) {}
 
   LineSink& make(const Encodings& encodings) {
     LineSink* sink = nullptr;
-    switch (form_) {
+    switch (command_line_.form) {
+      case 'i': {
+        std::string result =
+            is_standard_stream(command_line_.output) ? "standard output" : command_line_.output;
+        return icalendar_.emplace(writer_,
+                                  icalendar_settings(console_, encodings, command_line_.calendars,
+                                                     command_line_.duration_minutes, result));
+      }
       case 'x': sink = &table_.emplace(writer_, kSpreadsheet, encodings.page_charset); break;
       case 'h': sink = &table_.emplace(writer_, kWebPage, encodings.page_charset); break;
       default: sink = &text_.emplace(writer_); break;
     }
-    bool recode = std::find(encodings.from_windows1252.begin(), encodings.from_windows1252.end(),
-                            true) != encodings.from_windows1252.end();
-    return recode ? recoded_.emplace(*sink, encodings.from_windows1252) : *sink;
+    return needs_recoding(encodings) ? recoded_.emplace(*sink, encodings.from_windows1252) : *sink;
   }
 
  private:
-  char form_;
+  const CommandLine& command_line_;
+  Console& console_;
   TextWriter writer_;
+  std::optional<ICalendarExport> icalendar_;
   std::optional<MergedTextFile> text_;
   std::optional<TableExport> table_;
   std::optional<Windows1252ToUtf8> recoded_;
@@ -75,7 +84,7 @@ int run_command_line(const CommandLine& command_line, Console& console, Folder& 
       file = folder.create(command_line.output);
       result = file.get();
     }
-    FormSinks sinks(command_line.form, *result);
+    FormSinks sinks(command_line, console, *result);
     merge_calendars(console, folder, calendars, [&sinks](const Encodings& encodings) -> LineSink& {
       return sinks.make(encodings);
     });

@@ -1,6 +1,9 @@
 #include "dialogue/merge_job.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -109,6 +112,33 @@ std::int64_t merge_calendars(Console& console, Folder& folder,
   std::int64_t match_count = merge(*inputs[0], *inputs[1], *next);
   next->close();
   return stages.empty() ? match_count : stages.front()->match_count();
+}
+
+bool needs_recoding(const Encodings& encodings) {
+  return std::find(encodings.from_windows1252.begin(), encodings.from_windows1252.end(), true) !=
+         encodings.from_windows1252.end();
+}
+
+ICalendarSettings icalendar_settings(Console& console, const Encodings& encodings,
+                                     std::vector<std::string> files, int duration_minutes,
+                                     const std::string& result) {
+  ICalendarSettings settings;
+  for (std::size_t i = 0; i < files.size(); ++i)
+    settings.encodings.push_back(encodings.unknown[i] ? TextEncoding::Unknown
+                                 : encodings.utf8[i]  ? TextEncoding::Utf8
+                                                      : TextEncoding::Windows1252);
+  settings.duration_minutes = duration_minutes;
+  settings.stamp_time = stamp_time(std::getenv("SOURCE_DATE_EPOCH"));
+  std::string stem = std::filesystem::path(result).stem().string();
+  settings.name = stem.empty() ? "calendario" : stem;
+  std::string where = result.empty() ? "dal calendario" : "da " + result;
+  settings.bad_date = [&console, files, where](const LineOrigin& origin) {
+    console.report("attenzione: " + files[static_cast<std::size_t>(origin.calendar)] + ", riga " +
+                   std::to_string(origin.line_number) +
+                   ": la data o l'ora non esiste, la gara resta fuori " + where);
+  };
+  settings.files = std::move(files);
+  return settings;
 }
 
 std::string file_error_message(const FileError& error) {

@@ -13,6 +13,7 @@
 #include "calendar/line_sink.h"
 #include "dialogue/console.h"
 #include "export/export.h"
+#include "export/icalendar.h"
 #include "io/files.h"
 
 namespace unisci {
@@ -55,6 +56,18 @@ using SinkMaker = std::function<LineSink&(const Encodings&)>;
 // fails. Returns the number of match lines. Throws FileError.
 std::int64_t merge_calendars(Console& console, Folder& folder,
                              std::vector<CalendarToMerge>& calendars, const SinkMaker& make_sink);
+
+// Whether any calendar's lines are written converted from Windows-1252.
+bool needs_recoding(const Encodings& encodings);
+
+// The settings of an iCalendar file named `result` (empty for standard
+// output) made of the calendars
+// `files`: each calendar's encoding, the events' length, the run's time (or
+// SOURCE_DATE_EPOCH's) and a warning on the console for each match line that
+// is no real date or time.
+ICalendarSettings icalendar_settings(Console& console, const Encodings& encodings,
+                                     std::vector<std::string> files, int duration_minutes,
+                                     const std::string& result);
 
 // The line of standard error for a file that could not be used.
 std::string file_error_message(const FileError& error);

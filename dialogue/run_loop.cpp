@@ -14,6 +14,7 @@
 #include "calendar/line_sink.h"
 #include "dialogue/merge_job.h"
 #include "export/export.h"
+#include "export/icalendar.h"
 #include "export/merged_text.h"
 #include "export/recode.h"
 #include "io/text_writer.h"
@@ -42,12 +43,16 @@ constexpr std::string_view kRestartQuestion =
     "\nVoui ricominciare?(y/n)\nNB:Scegliendo lo stesso formato dell'esecuzione precedente, si "
     "sovrascrive il vecchio file\n";
 
+// How long a match lasts in the iCalendar form of the dialogue.
+constexpr int kEventMinutes = 120;
+
 constexpr const char* kCalendar1 = "calendario1.txt";
 constexpr const char* kCalendar2 = "calendario2.txt";
 
-// An output form: where the merge writes, and the file the user gets.
+// An output form: where the merge writes its text, if anywhere, and the file
+// the user gets.
 struct OutputForm {
-  const char* merged_text_file;
+  const char* merged_text_file;  // null for the iCalendar form
   const char* result_file;
   const ExportForm* table_form;  // how the merged text becomes the result, if it must
 };
@@ -57,6 +62,7 @@ const OutputForm* form_for(char letter) {
   static const OutputForm kWord{"calendario.doc", "calendario.doc", nullptr};
   static const OutputForm kExcel{"temp.txt", "calendario.xls", &kSpreadsheet};
   static const OutputForm kWeb{"temp.txt", "calendario.html", &kWebPage};
+  static const OutputForm kICalendar{nullptr, "calendario.ics", nullptr};
   switch (letter) {
     case 't':
     case 'T': return &kText;
@@ -66,6 +72,8 @@ const OutputForm* form_for(char letter) {
     case 'X': return &kExcel;
     case 'h':
     case 'H': return &kWeb;
+    case 'i':
+    case 'I': return &kICalendar;
     default: return nullptr;
   }
 }
@@ -85,12 +93,12 @@ void report(Console& console, const FileError& error) {
 }
 
 // The files a form writes, readied at the format answer: the merged text
-// and, for the table forms, the table. Nothing of them is in place until the
-// run commits them.
+// and, for the table and iCalendar forms, the result made of it. Nothing of
+// them is in place until the run commits them.
 struct Outputs {
   const OutputForm* form = nullptr;
   std::unique_ptr<Output> merged_text;
-  std::unique_ptr<Output> table;
+  std::unique_ptr<Output> result;
 };
 
 // Asks for the output form until a valid letter comes and every file it
@@ -106,8 +114,11 @@ std::optional<Outputs> ask_format(Console& console, Folder& folder) {
       continue;
     }
     try {
-      Outputs outputs{form, folder.create(form->merged_text_file), nullptr};
-      if (form->table_form != nullptr) outputs.table = folder.create(form->result_file);
+      Outputs outputs{form, nullptr, nullptr};
+      if (form->merged_text_file != nullptr)
+        outputs.merged_text = folder.create(form->merged_text_file);
+      if (form->merged_text_file == nullptr || form->table_form != nullptr)
+        outputs.result = folder.create(form->result_file);
       return outputs;
     } catch (const FileError& e) {
       report(console, e);
@@ -145,6 +156,7 @@ std::unique_ptr<ByteSource> open_calendar(Console& console, Folder& folder, cons
 // it is refused before anything is written. True if one was.
 bool output_is_a_calendar(Console& console, Folder& folder, const OutputForm& form) {
   for (const char* output : {form.merged_text_file, form.result_file}) {
+    if (output == nullptr) continue;
     for (const char* calendar : {kCalendar1, kCalendar2}) {
       if (folder.same_file(output, calendar)) {
         console.report(std::string("impossibile scrivere ") + output + ": coincide con " +
@@ -166,19 +178,23 @@ std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs
                                          {&source2, year_digits2, offsets.calendar2}};
   std::optional<TextWriter> merged_writer;
   std::optional<MergedTextFile> merged_text;
-  std::optional<TextWriter> table_writer;
+  std::optional<TextWriter> result_writer;
   std::optional<TableExport> table;
+  std::optional<ICalendarExport> icalendar;
   std::optional<LineTee> both;
   std::optional<Windows1252ToUtf8> recoded;
   auto make_sink = [&](const Encodings& encodings) -> LineSink& {
+    if (outputs.merged_text == nullptr) {
+      return icalendar.emplace(result_writer.emplace(*outputs.result),
+                               icalendar_settings(console, encodings, {kCalendar1, kCalendar2},
+                                                  kEventMinutes, outputs.form->result_file));
+    }
     LineSink* sink = &merged_text.emplace(merged_writer.emplace(*outputs.merged_text));
     if (const ExportForm* table_form = outputs.form->table_form) {
-      table.emplace(table_writer.emplace(*outputs.table), *table_form, encodings.page_charset);
+      table.emplace(result_writer.emplace(*outputs.result), *table_form, encodings.page_charset);
       sink = &both.emplace(std::vector<LineSink*>{&*merged_text, &*table});
     }
-    bool recode = std::find(encodings.from_windows1252.begin(), encodings.from_windows1252.end(),
-                            true) != encodings.from_windows1252.end();
-    return recode ? recoded.emplace(*sink, encodings.from_windows1252) : *sink;
+    return needs_recoding(encodings) ? recoded.emplace(*sink, encodings.from_windows1252) : *sink;
   };
   std::int64_t match_count = 0;
   try {
@@ -190,8 +206,8 @@ std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs
   offsets = {calendars[0].number_offset, calendars[1].number_offset};
   // The table first: one that cannot be replaced (on Windows, a table open
   // in a spreadsheet) then leaves every earlier file as it was.
-  if (outputs.table) outputs.table->commit();
-  outputs.merged_text->commit();
+  if (outputs.result) outputs.result->commit();
+  if (outputs.merged_text) outputs.merged_text->commit();
   return match_count;
 }
 
