@@ -61,11 +61,7 @@ class InputCalendar {
   int year_digits() const { return year_digits_; }
 
   // The current match line as the merge writes it, with a two-digit year.
-  MergedLine merged_line() const {
-    WrittenPieces written = without_century(line_, number_offset_, year_digits_);
-    return {
-        written.head, written.tail, {index_, line_number_, line_, number_offset_, year_digits_}};
-  }
+  const MergedLine& merged_line() const { return merged_; }
 
  private:
   void report_year_width();
@@ -77,6 +73,7 @@ class InputCalendar {
   std::ptrdiff_t number_offset_;
   std::string_view line_;
   SortKey key_;
+  MergedLine merged_;
   bool ended_ = false;
   bool has_key_ = false;  // a match line was read before the current one
   std::int64_t line_number_ = 0;

@@ -36,12 +36,16 @@ extern const ExportForm kSpreadsheet;
 extern const ExportForm kWebPage;
 
 using Cells = std::array<std::string_view, 5>;
+using CuttingSpaces = std::array<std::size_t, 4>;
 
-// The column rule: cuts a merged line at its first four spaces into at most
-// five cells: match number, date, time, place and the match with its spaces.
-// A line whose first character is 'G', second 'i' or third 'o' is not cut.
-// The cells are views into `line`, each cut cell one space before the next.
-// Returns the number of cells.
+// The column rule: a merged line is cut at its first four spaces, unless its
+// first character is 'G', its second 'i' or its third 'o'. Puts the indexes
+// of the spaces it is cut at in `at`; returns how many there are.
+std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at);
+
+// Cuts a merged line by the column rule into at most five cells: match
+// number, date, time, place and the match with its spaces. The cells are
+// views into `line`. Returns the number of cells.
 std::size_t cut_cells(std::string_view line, Cells& cells);
 
 // What `form` writes before its first row: its opening and, for a form that
@@ -63,6 +67,8 @@ class TableExport : public LineSink {
   void close() override;
 
  private:
+  void write_row(std::string_view head, std::string_view tail);
+
   TextWriter& table_;
   const ExportForm& form_;
   std::string joined_;  // a line written in two pieces, joined

@@ -12,7 +12,7 @@ class MergedTextFile : public LineSink {
 
   void match_line(const MergedLine& line) override {
     out_.write(line.head);
-    out_.write(line.tail);
+    if (!line.tail.empty()) out_.write(line.tail);
     out_.put('\n');
   }
   void empty_line() override { out_.put('\n'); }
