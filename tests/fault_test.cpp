@@ -380,6 +380,11 @@ TEST(OddCalendars, MergedWhole) {
       {"calendar 2 empty", kCalendar1, "",
        "1 07/09/08 15:00 Roma Alfa - Beta\n2 14/09/08 20:45 Bari Gamma - Delta\n", 2},
       {"both empty", "", "", "", 0},
+      {"postponed matches at the end", "1 07/09/08 15:00 A\nRecuperi\n2 01/09/08 15:00 B\n", "",
+       "1 07/09/08 15:00 A\n2 01/09/08 15:00 B\n", 2,
+       "unisci-calendari: attenzione: calendario1.txt, riga 3: 01/09/08 15:00 viene prima di "
+       "07/09/08 15:00, la gara precedente: il calendario non segue l'ordine delle date e le sue "
+       "gare restano nel loro ordine\n"},
       {"Latin-1 at key positions", kLatin1, kLatin2,
        "11 \xE8\xE8/09/08 15:00 Siena Eta - Theta\n\n1 07/09/08 15:00 Citt\xE0 Alfa - Beta\n"
        "2 07/09/08 1\xE8:00 Forl\xEC Gamma\n10 07/09/08 18:00 Cant\xF9 Epsilon\n"

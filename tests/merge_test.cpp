@@ -58,6 +58,50 @@ TEST(Merge, WorkedExample) {
   }
 }
 
+// Each line handed out, in order, with where it came from: calendar, line
+// number and the line as read; "-" for an empty line.
+class OriginsSink : public LineSink {
+ public:
+  std::vector<std::string> origins;
+  void match_line(const MergedLine& line) override {
+    origins.push_back(std::to_string(line.origin.calendar) + ":" +
+                      std::to_string(line.origin.line_number) + ":" +
+                      std::string(line.origin.as_read));
+  }
+  void empty_line() override { origins.emplace_back("-"); }
+  void close() override { origins.emplace_back("closed"); }
+};
+
+// The worked example, then the same with a third calendar merged in one pass
+// after it: each line once, with its own origin, the last one drained.
+TEST(Merge, EachLineHandedOnceWithItsOrigin) {
+  const std::string kThird = "Giornata 9\n7 08/09/08 10:00 Lodi X\n";
+  for (bool third : {false, true}) {
+    StringSource source1(kExample1);
+    StringSource source2(kExample2);
+    StringSource source3(kThird);
+    OriginsSink sink;
+    InputCalendar calendar1(source1, {0, 2, 0, {}, {}});
+    InputCalendar calendar2(source2, {1, 4, 0, {}, {}});
+    InputCalendar calendar3(source3, {2, 2, 0, {}, {}});
+    MergeStage stage(calendar3, sink);
+    LineSink& out = third ? static_cast<LineSink&>(stage) : sink;
+    std::int64_t count = merge(calendar1, calendar2, out);
+    out.close();
+    const std::string roma = "0:2:1 07/09/08 15:00 Roma Alfa - Beta";
+    const std::string lecce = "1:1:10 07/09/2008 18:00 Lecce Epsilon - Zeta";
+    const std::string siena = "1:2:11 10/09/2008 15:00 Siena Eta - Theta";
+    const std::string bari = "0:3:2 14/09/08 20:45 Bari Gamma - Delta";
+    // The merged text's empty lines are no match lines for the third merge.
+    const std::vector<std::string> expected =
+        third ? std::vector<std::string>{roma, "-",   lecce, "-",     "2:2:7 08/09/08 10:00 Lodi X",
+                                         "-",  siena, bari,  "closed"}
+              : std::vector<std::string>{roma, lecce, "-", siena, "-", bari, "closed"};
+    EXPECT_EQ(sink.origins, expected) << (third ? "three calendars" : "two");
+    EXPECT_EQ(third ? stage.match_count() : count, third ? 5 : 4);
+  }
+}
+
 struct Case {
   const char* name;
   std::string text1;
