@@ -5,13 +5,22 @@
 namespace unisci {
 
 int year_digits_of(std::string_view line) {
+  if (!is_match_line(line)) return 0;
   std::size_t digits = 0;
   while (digits < line.size() && digits < 4 && line[digits] >= '0' && line[digits] <= '9') ++digits;
-  if (digits == 0 || digits > 3 || digits >= line.size() || line[digits] != ' ') return 0;
+  if (digits > 3 || digits >= line.size() || line[digits] != ' ') return 0;
   auto is_digit = [&](std::size_t i) {
     return i < line.size() && line[i] >= '0' && line[i] <= '9';
   };
   return is_digit(digits + 9) && is_digit(digits + 10) ? 4 : 2;
+}
+
+int find_year_digits(ByteSource& source) {
+  TextDecoder text(source);
+  LineReader reader(text);
+  for (std::string_view line; reader.next(line);)
+    if (int digits = year_digits_of(line); digits != 0) return digits;
+  return 2;
 }
 
 InputCalendar::InputCalendar(ByteSource& source, CalendarSettings settings, std::size_t block)
@@ -23,15 +32,17 @@ InputCalendar::InputCalendar(ByteSource& source, CalendarSettings settings, std:
       year_width_report_(std::move(settings.year_width_report)),
       order_report_(std::move(settings.order_report)) {
   if (year_digits_ == kFindYearDigits) {
-    // Read ahead, without taking any line, as far as the first line that
-    // shows the width; a calendar without one has two-digit years.
+    // Reads ahead, without taking any line, as far as the first line that
+    // shows the width, within a bound on the memory.
+    constexpr std::size_t kLookAhead = std::size_t{1} << 20;
     int found = 2;
-    reader_.look_ahead([&found](std::string_view line) {
-      int digits = is_match_line(line) ? year_digits_of(line) : 0;
-      if (digits != 0) found = digits;
-      return digits != 0;
-    });
-    year_digits_ = found;
+    reader_.look_ahead(
+        [&found](std::string_view line) {
+          found = year_digits_of(line);
+          return found != 0;
+        },
+        kLookAhead);
+    year_digits_ = found == 0 ? 2 : found;
   }
   advance();
 }

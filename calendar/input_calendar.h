@@ -26,7 +26,9 @@ using YearWidthReport =
 using OrderReport =
     std::function<void(std::int64_t line_number, const SortKey& previous, const SortKey& current)>;
 
-// A year width to be found from the calendar itself (see find_year_digits()).
+// A year width to be found from the calendar itself, as find_year_digits()
+// does, but from the lines ahead of the first in its first MiB: for a
+// calendar that cannot be read twice, such as a pipe.
 inline constexpr int kFindYearDigits = 0;
 
 struct CalendarSettings {
@@ -81,10 +83,14 @@ class InputCalendar {
   OrderReport order_report_;           // the same
 };
 
-// The year width of a calendar whose lines are `line`s: found at its first
-// match line that begins with one to three digits and a space, 4 if the
-// ninth and tenth bytes after that space are digits, 2 otherwise; 2 if it
-// has no such line. Nothing until such a line is seen.
+// The year width that a match line shows, if it begins with one to three
+// digits and a space: 4 if the ninth and tenth bytes after that space are
+// digits, 2 otherwise. 0 for any other line.
 int year_digits_of(std::string_view line);
+
+// The year width of a calendar: the one its first line that shows one shows
+// (see year_digits_of()), or 2. Reads `source` as far as that line, with the
+// memory of one line. Throws FileError.
+int find_year_digits(ByteSource& source);
 
 }  // namespace unisci

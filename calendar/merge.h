@@ -28,7 +28,7 @@ class MergeStage : public LineSink {
   // `calendar` is the later calendar; the merged lines go to `out`.
   MergeStage(InputCalendar& calendar, LineSink& out) : calendar_(calendar), out_(out) {}
 
-  void match_line(const MergedLine& line) override;
+  void match_line(const MergedLine& merged) override;
   // The empty lines of the merged text are no match lines: skipped.
   void empty_line() override {}
   // Hands on what is left of the calendar, then closes `out`.

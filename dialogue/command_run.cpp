@@ -10,7 +10,6 @@
 #include "export/export.h"
 #include "export/icalendar.h"
 #include "export/merged_text.h"
-#include "export/recode.h"
 #include "io/text_writer.h"
 
 namespace unisci {
@@ -31,8 +30,7 @@ class FormSinks {
     LineSink* sink = nullptr;
     switch (command_line_.form) {
       case 'i': {
-        std::string result =
-            is_standard_stream(command_line_.output) ? "standard output" : command_line_.output;
+        std::string result = is_standard_stream(command_line_.output) ? "" : command_line_.output;
         return icalendar_.emplace(writer_,
                                   icalendar_settings(console_, encodings, command_line_.calendars,
                                                      command_line_.duration_minutes, result));
@@ -41,7 +39,7 @@ class FormSinks {
       case 'h': sink = &table_.emplace(writer_, kWebPage, encodings.page_charset); break;
       default: sink = &text_.emplace(writer_); break;
     }
-    return needs_recoding(encodings) ? recoded_.emplace(*sink, encodings.from_windows1252) : *sink;
+    return *sink;
   }
 
  private:
@@ -51,7 +49,6 @@ class FormSinks {
   std::optional<ICalendarExport> icalendar_;
   std::optional<MergedTextFile> text_;
   std::optional<TableExport> table_;
-  std::optional<Windows1252ToUtf8> recoded_;
 };
 
 }  // namespace

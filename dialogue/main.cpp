@@ -31,6 +31,7 @@ int main(int argc, char* argv[]) {
     unisci::Console console(std::cin, std::cout, std::cerr, unisci::console_e_grave());
     unisci::DiskFolder folder;
     if (command_line) {
+      unisci::read_standard_input_as_bytes();
       unisci::StandardInput input;
       unisci::StandardOutput output(output_closed);
       status = unisci::run_command_line(*command_line, console, folder, input, output);

@@ -9,6 +9,7 @@
 
 #include "calendar/input_calendar.h"
 #include "calendar/merge.h"
+#include "export/recode.h"
 #include "io/text_decoder.h"
 #include "io/utf8_validator.h"
 
@@ -16,10 +17,16 @@ namespace unisci {
 
 namespace {
 
-// The date and time of a key as a calendar writes them: DD/MM/YY HH:MM.
+// The date and time of a key as a calendar writes them: DD/MM/YY HH:MM. A
+// byte that is no printable ASCII, such as the end of a short line, shows
+// as '?'.
 std::string date_time_text(const SortKey& key) {
-  auto date = [&](int byte) { return static_cast<char>((key.date >> (8 * byte) ^ 0x80) & 0xFF); };
-  auto time = [&](int byte) { return static_cast<char>((key.time >> (8 * byte) ^ 0x80) & 0xFF); };
+  auto shown = [](std::uint64_t bits) {
+    auto c = static_cast<char>((bits ^ 0x80) & 0xFF);
+    return c >= ' ' && c <= '~' ? c : '?';
+  };
+  auto date = [&](int byte) { return shown(key.date >> (8 * byte)); };
+  auto time = [&](int byte) { return shown(key.time >> (8 * byte)); };
   return {date(1), date(0), '/',     date(3), date(2), '/',     date(5),
           date(4), ' ',     time(3), time(2), ':',     time(1), time(0)};
 }
@@ -50,10 +57,7 @@ OrderReport order_warning(Console& console, const std::string& calendar) {
 
 Encodings read_encodings(Folder& folder, const std::vector<CalendarToMerge>& calendars) {
   Encodings encodings;
-  bool any_utf8 = false;
-  bool any_other = false;
-  bool any_unknown = false;
-  std::vector<TextKind> kinds;
+  std::vector<TextKind> kinds;  // Other for a calendar not read ahead
   for (const CalendarToMerge& calendar : calendars) {
     bool unknown = !calendar.source->rereadable();
     TextKind kind = TextKind::Other;
@@ -65,25 +69,42 @@ Encodings read_encodings(Folder& folder, const std::vector<CalendarToMerge>& cal
     kinds.push_back(kind);
     encodings.unknown.push_back(unknown);
     encodings.utf8.push_back(!unknown && kind != TextKind::Other);
-    any_utf8 = any_utf8 || kind == TextKind::Utf8;
-    any_other = any_other || (!unknown && kind == TextKind::Other);
-    any_unknown = any_unknown || unknown;
   }
-  // Only a known mix of UTF-8 and another encoding is converted: any other
-  // set of calendars keeps its bytes, and a calendar not read ahead is
-  // never converted, since it may be UTF-8 itself.
-  bool mixed = any_utf8 && any_other;
-  for (std::size_t i = 0; i < kinds.size(); ++i)
-    encodings.from_windows1252.push_back(mixed && !encodings.unknown[i] &&
-                                         kinds[i] == TextKind::Other);
+  // The merged lines so far: what they are made of, as a merged text read
+  // ahead would show. A calendar not read ahead may be anything, and makes
+  // what it is merged into unknown too: it is never converted, nor is
+  // anything merged with it, since it may be UTF-8 itself.
+  TextKind merged = kinds[0];
+  bool merged_unknown = encodings.unknown[0];
+  for (std::size_t next = 1; next < kinds.size(); ++next) {
+    std::vector<bool>& converted = encodings.converted_by_merge.emplace_back(kinds.size(), false);
+    TextKind kind = kinds[next];
+    merged_unknown = merged_unknown || encodings.unknown[next];
+    if (merged_unknown) continue;
+    if (merged == TextKind::Utf8 && kind == TextKind::Other) {
+      converted[next] = true;
+      encodings.utf8[next] = true;
+    } else if (merged == TextKind::Other && kind == TextKind::Utf8) {
+      for (std::size_t i = 0; i < next; ++i) {
+        converted[i] = !encodings.utf8[i];
+        encodings.utf8[i] = true;
+      }
+      merged = TextKind::Utf8;
+    } else if (merged == TextKind::Other || kind == TextKind::Other) {
+      merged = TextKind::Other;
+    } else if (merged == TextKind::Utf8 || kind == TextKind::Utf8) {
+      merged = TextKind::Utf8;
+    }
+  }
   encodings.page_charset =
-      (mixed || !any_other) && !any_unknown ? Charset::Utf8 : Charset::Windows1252;
+      !merged_unknown && merged != TextKind::Other ? Charset::Utf8 : Charset::Windows1252;
   return encodings;
 }
 
 std::int64_t merge_calendars(Console& console, Folder& folder,
                              std::vector<CalendarToMerge>& calendars, const SinkMaker& make_sink) {
-  LineSink& out = make_sink(read_encodings(folder, calendars));
+  Encodings encodings = read_encodings(folder, calendars);
+  LineSink& out = make_sink(encodings);
   std::vector<std::optional<InputCalendar>> inputs(calendars.size());
   // Even a merge that fails hands the offsets it reached on.
   struct KeepOffsets {
@@ -95,28 +116,32 @@ std::int64_t merge_calendars(Console& console, Folder& folder,
     }
   } keep_offsets{calendars, inputs};
   for (std::size_t i = 0; i < calendars.size(); ++i) {
-    const CalendarToMerge& calendar = calendars[i];
+    CalendarToMerge& calendar = calendars[i];
     const std::string& name = calendar.source->name();
+    // A width to find is found through a second reading where there can be
+    // one, with the memory of one line.
+    if (calendar.year_digits == kFindYearDigits && calendar.source->rereadable())
+      calendar.year_digits = find_year_digits(*folder.open(name));
     inputs[i].emplace(
         *calendar.source,
         CalendarSettings{static_cast<int>(i), calendar.year_digits, calendar.number_offset,
                          year_width_warning(console, name), order_warning(console, name)});
   }
-  // Each later calendar is merged with the lines of the merge before it.
+  // Each later calendar is merged with the lines of the merge before it,
+  // converted as that merge hands them on. Built from the last merge back.
   std::vector<std::unique_ptr<MergeStage>> stages;
+  std::vector<std::unique_ptr<Windows1252ToUtf8>> conversions;
   LineSink* next = &out;
-  for (std::size_t i = calendars.size() - 1; i >= 2; --i) {
-    stages.push_back(std::make_unique<MergeStage>(*inputs[i], *next));
-    next = stages.back().get();
+  for (std::size_t merge_index = calendars.size() - 1; merge_index-- > 0;) {
+    const std::vector<bool>& converted = encodings.converted_by_merge[merge_index];
+    if (std::find(converted.begin(), converted.end(), true) != converted.end())
+      next = conversions.emplace_back(std::make_unique<Windows1252ToUtf8>(*next, converted)).get();
+    if (merge_index == 0) break;
+    next = stages.emplace_back(std::make_unique<MergeStage>(*inputs[merge_index + 1], *next)).get();
   }
   std::int64_t match_count = merge(*inputs[0], *inputs[1], *next);
   next->close();
   return stages.empty() ? match_count : stages.front()->match_count();
-}
-
-bool needs_recoding(const Encodings& encodings) {
-  return std::find(encodings.from_windows1252.begin(), encodings.from_windows1252.end(), true) !=
-         encodings.from_windows1252.end();
 }
 
 ICalendarSettings icalendar_settings(Console& console, const Encodings& encodings,

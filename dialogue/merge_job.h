@@ -26,15 +26,18 @@ struct CalendarToMerge {
   std::ptrdiff_t number_offset = 0;
 };
 
-// How the outputs write the calendars' text.
+// How the merge and the outputs write the calendars' text.
 struct Encodings {
   // What a page declares: UTF-8 when no calendar is known to be anything else.
   Charset page_charset = Charset::Windows1252;
-  // Per calendar: its lines are written converted from Windows-1252, so that
-  // a UTF-8 calendar and a Windows-1252 one make an output in one encoding.
-  std::vector<bool> from_windows1252;
-  // Per calendar: it is known to be UTF-8 (ASCII included); false for one
-  // that is not, or that could not be read ahead.
+  // Per merge, the first one of the first two calendars and each later one of
+  // the merged lines with one more calendar: which calendars' lines it hands
+  // on converted from Windows-1252, since it merges one that is and one that
+  // is UTF-8. So the merged lines are in one encoding, and each merge compares
+  // the lines as a merge of the merged text, read again, would.
+  std::vector<std::vector<bool>> converted_by_merge;
+  // Per calendar: its lines reach the outputs as UTF-8, as they are or
+  // converted; false for one that is not, or that could not be read ahead.
   std::vector<bool> utf8;
   // Per calendar: it could not be read ahead, as a pipe cannot.
   std::vector<bool> unknown;
@@ -56,9 +59,6 @@ using SinkMaker = std::function<LineSink&(const Encodings&)>;
 // fails. Returns the number of match lines. Throws FileError.
 std::int64_t merge_calendars(Console& console, Folder& folder,
                              std::vector<CalendarToMerge>& calendars, const SinkMaker& make_sink);
-
-// Whether any calendar's lines are written converted from Windows-1252.
-bool needs_recoding(const Encodings& encodings);
 
 // The settings of an iCalendar file named `result` (empty for standard
 // output) made of the calendars

@@ -16,7 +16,6 @@
 #include "export/export.h"
 #include "export/icalendar.h"
 #include "export/merged_text.h"
-#include "export/recode.h"
 #include "io/text_writer.h"
 
 namespace unisci {
@@ -182,7 +181,6 @@ std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs
   std::optional<TableExport> table;
   std::optional<ICalendarExport> icalendar;
   std::optional<LineTee> both;
-  std::optional<Windows1252ToUtf8> recoded;
   auto make_sink = [&](const Encodings& encodings) -> LineSink& {
     if (outputs.merged_text == nullptr) {
       return icalendar.emplace(result_writer.emplace(*outputs.result),
@@ -194,7 +192,7 @@ std::int64_t merge_and_export(Console& console, Folder& folder, Outputs& outputs
       table.emplace(result_writer.emplace(*outputs.result), *table_form, encodings.page_charset);
       sink = &both.emplace(std::vector<LineSink*>{&*merged_text, &*table});
     }
-    return needs_recoding(encodings) ? recoded.emplace(*sink, encodings.from_windows1252) : *sink;
+    return *sink;
   };
   std::int64_t match_count = 0;
   try {

@@ -59,6 +59,12 @@ bool prepare_standard_streams() {
   return output_closed;
 }
 
+void read_standard_input_as_bytes() {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+#endif
+}
+
 std::string_view console_e_grave() {
 #ifdef _WIN32
   if (_isatty(_fileno(stdout)) == 0) return kEGraveWestern;

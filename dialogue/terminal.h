@@ -13,6 +13,10 @@ namespace unisci {
 // command line can fail to write there rather than write to nowhere.
 bool prepare_standard_streams();
 
+// On Windows, standard input in binary mode, for a calendar read from it: CR
+// LF is the line reader's business. The dialogue's answers keep text mode.
+void read_standard_input_as_bytes();
+
 // How the dialogue writes "è" on this standard output: UTF-8 on a terminal
 // that expects it, the DOS byte on a Windows console of a DOS code page, and
 // the plain byte 0xE8 everywhere else, pipes and files included.

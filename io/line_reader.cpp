@@ -35,7 +35,8 @@ void LineReader::hand_out(std::size_t stop, std::string_view& line) {
   begin_ = stop < end_ ? stop + 1 : stop;
 }
 
-bool LineReader::look_ahead(const std::function<bool(std::string_view)>& wanted) {
+bool LineReader::look_ahead(const std::function<bool(std::string_view)>& wanted,
+                            std::size_t limit) {
   std::size_t from = 0;  // from begin_: the first line not yet looked at
   for (;;) {
     const char* data = buf_.data() + begin_;
@@ -48,6 +49,7 @@ bool LineReader::look_ahead(const std::function<bool(std::string_view)>& wanted)
       from = stop + 1;
       continue;
     }
+    if (held >= limit) return false;
     if (!at_end_ && refill()) continue;
     // The last line, which the end of the source cuts off.
     std::string_view line(buf_.data() + begin_ + from, end_ - begin_ - from);

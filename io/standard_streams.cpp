@@ -3,10 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace unisci {
 
@@ -17,13 +13,6 @@ int error_or(int fallback) {
 }
 
 }  // namespace
-
-StandardInput::StandardInput() {
-#ifdef _WIN32
-  // Calendars are bytes: CR LF is the line reader's business.
-  _setmode(_fileno(stdin), _O_BINARY);
-#endif
-}
 
 std::size_t StandardInput::read(char* buf, std::size_t n) {
   errno = 0;

@@ -8,10 +8,10 @@
 
 namespace unisci {
 
-// Standard input, read as it comes: a pipe or a terminal cannot be read twice.
+// Standard input, read as it comes: a pipe or a terminal cannot be read
+// twice. On Windows, read_standard_input_as_bytes() readies it first.
 class StandardInput : public ByteSource {
  public:
-  StandardInput();
   std::size_t read(char* buf, std::size_t n) override;
   const std::string& name() const override { return name_; }
   bool rereadable() const override { return false; }
