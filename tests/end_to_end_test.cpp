@@ -62,11 +62,16 @@ TEST(WorkedExample, EveryForm) {
   const Files word{{"calendario.doc", kExampleMerged}};
   const Files table{{"temp.txt", kExampleMerged}, {"calendario.xls", kExampleTable}};
   const Files page{{"temp.txt", kExampleMerged}, {"calendario.html", kExamplePage}};
+  // The iCalendar file's stamp is SOURCE_DATE_EPOCH's, so that it is the
+  // sample file of the examples.
+  ::setenv("SOURCE_DATE_EPOCH", "1220227200", 1);
+  const Files ics{{"calendario.ics", read_file(std::string(UNISCI_EXAMPLES) + "/esempio.ics")}};
   const std::vector<Case> cases{
       {"t", "calendario.txt", text},  {"T", "calendario.txt", text},
       {"w", "calendario.doc", word},  {"W", "calendario.doc", word},
       {"x", "calendario.xls", table}, {"X", "calendario.xls", table},
       {"h", "calendario.html", page}, {"H", "calendario.html", page},
+      {"i", "calendario.ics", ics},   {"I", "calendario.ics", ics},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.letter);
@@ -226,6 +231,8 @@ TEST(CommandLine, AnsweredWithoutTheDialogue) {
 // or in the file of -o, and every other file as it was.
 TEST(CommandLine, MergesTheCalendarsItNames) {
   const std::string kNoFile = "No such file or directory";
+  ::setenv("SOURCE_DATE_EPOCH", "1220227200", 1);
+  const std::string kExampleICalendar = read_file(std::string(UNISCI_EXAMPLES) + "/esempio.ics");
   struct Case {
     std::string arguments;
     std::string input;  // standard input
@@ -244,6 +251,13 @@ TEST(CommandLine, MergesTheCalendarsItNames) {
        "",
        0},
       {"-f w -o - calendario1.txt -", kExample2, kExampleMerged, {}, "", 0},
+      {"-f i calendario1.txt calendario2.txt", "", kExampleICalendar, {}, "", 0},
+      {"-fI -a 2,4 -o calendario.ics calendario1.txt calendario2.txt",
+       "",
+       "",
+       {{"calendario.ics", kExampleICalendar}},
+       "",
+       0},
       {"calendario1.txt altro.txt",
        "",
        "",
