@@ -76,6 +76,7 @@ Encodings read_encodings(Folder& folder, const std::vector<CalendarToMerge>& cal
   // anything merged with it, since it may be UTF-8 itself.
   TextKind merged = kinds[0];
   bool merged_unknown = encodings.unknown[0];
+  std::vector<bool> in_utf8 = encodings.utf8;  // as the merged lines hold them
   for (std::size_t next = 1; next < kinds.size(); ++next) {
     std::vector<bool>& converted = encodings.converted_by_merge.emplace_back(kinds.size(), false);
     TextKind kind = kinds[next];
@@ -83,11 +84,11 @@ Encodings read_encodings(Folder& folder, const std::vector<CalendarToMerge>& cal
     if (merged_unknown) continue;
     if (merged == TextKind::Utf8 && kind == TextKind::Other) {
       converted[next] = true;
-      encodings.utf8[next] = true;
+      in_utf8[next] = true;
     } else if (merged == TextKind::Other && kind == TextKind::Utf8) {
       for (std::size_t i = 0; i < next; ++i) {
-        converted[i] = !encodings.utf8[i];
-        encodings.utf8[i] = true;
+        converted[i] = !in_utf8[i];
+        in_utf8[i] = true;
       }
       merged = TextKind::Utf8;
     } else if (merged == TextKind::Other || kind == TextKind::Other) {

@@ -36,8 +36,8 @@ struct Encodings {
   // is UTF-8. So the merged lines are in one encoding, and each merge compares
   // the lines as a merge of the merged text, read again, would.
   std::vector<std::vector<bool>> converted_by_merge;
-  // Per calendar: its lines reach the outputs as UTF-8, as they are or
-  // converted; false for one that is not, or that could not be read ahead.
+  // Per calendar: it is UTF-8 (ASCII included) as read; false for one that
+  // is not, or that could not be read ahead.
   std::vector<bool> utf8;
   // Per calendar: it could not be read ahead, as a pipe cannot.
   std::vector<bool> unknown;

@@ -406,11 +406,20 @@ TEST(CalendarText, SameFilesAsTheWorkedExample) {
                {"temp.txt", kExampleMerged},
                {"calendario.xls", kExampleTable},
                {"calendario.html", kExamplePage}};
+    // The iCalendar file is the one of the same calendars saved in UTF-8.
+    std::string text1 = kExample1;
+    std::string text2 = kExample2;
+    for (const auto& [from, to] : c.renamed) text1 = rename(text1, from, to);
+    for (const auto& [from, to] : c.renamed) text2 = rename(text2, from, to);
+    ScratchFolder utf8;
+    utf8.write("calendario1.txt", text1);
+    utf8.write("calendario2.txt", text2);
+    made["calendario.ics"] = utf8.run("i\n2\n4\nn\n").folder["calendario.ics"];
     for (auto& [name, content] : made)
       for (const auto& [from, to] : c.renamed) content = rename(content, from, to);
-    expect_session({c.text1, c.text2, "t\n2\n4\ny\nx\n2\n4\ny\nh\n2\n4\nn\n",
+    expect_session({c.text1, c.text2, "t\n2\n4\ny\nx\n2\n4\ny\nh\n2\n4\ny\ni\n2\n4\nn\n",
                     plain_run(4, "calendario.txt") + plain_run(4, "calendario.xls") +
-                        plain_run(4, "calendario.html"),
+                        plain_run(4, "calendario.html") + plain_run(4, "calendario.ics"),
                     made});
   }
 }
