@@ -328,6 +328,7 @@ TEST(ICalendarClients, EveryEventAtItsInstantWithItsText) {
       {{"1 21/06/37 15:00 Roma Alfa - Beta"}, "20370621T130000Z", "Alfa - Beta", "Roma"},
   };
   std::vector<Line> lines;
+  lines.reserve(cases.size());
   for (const Case& c : cases) lines.push_back(c.line);
   const std::string file = ::testing::TempDir() + "icalendar_client_test.ics";
   std::ofstream(file, std::ios::binary) << ics_of(lines);
