@@ -14,18 +14,12 @@ bool is_digit(char c) {
 
 }  // namespace
 
-bool is_match_line(std::string_view line) {
-  return line.size() >= 2 && is_digit(line[0]) && (is_digit(line[1]) || line[1] == ' ');
-}
-
-std::ptrdiff_t number_offset(std::string_view line, std::ptrdiff_t previous) {
-  auto space_at = [&](std::size_t i) { return i < line.size() && line[i] == ' '; };
-  if (space_at(3)) return 0;
-  if (space_at(2)) return 1;
-  if (space_at(1)) return 2;
+// Four or more leading digits followed by a space, or no number at all.
+std::ptrdiff_t number_offset_of_long_number(std::string_view line, std::ptrdiff_t previous) {
   auto digits =
       static_cast<std::size_t>(std::find_if_not(line.begin(), line.end(), is_digit) - line.begin());
-  if (digits >= 4 && space_at(digits)) return 3 - static_cast<std::ptrdiff_t>(digits);
+  if (digits >= 4 && digits < line.size() && line[digits] == ' ')
+    return 3 - static_cast<std::ptrdiff_t>(digits);
   return previous;
 }
 

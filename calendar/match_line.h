@@ -17,14 +17,25 @@
 namespace unisci {
 
 // True if the line begins like a match: a digit, then a digit or a space.
-bool is_match_line(std::string_view line);
+// Inline, as the next two: the calendars ask them of every line.
+inline bool is_match_line(std::string_view line) {
+  auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+  return line.size() >= 2 && is_digit(line[0]) && (is_digit(line[1]) || line[1] == ' ');
+}
 
 // The number offset of a match line: 3 minus the digits of its match number,
 // so that its date and time stand at fixed places counted from there. Found
 // from the first space at index 3, 2 or 1, or from four or more leading digits
 // followed by a space (a negative offset). Any other line keeps the `previous`
 // offset of its calendar. Never more than 2.
-std::ptrdiff_t number_offset(std::string_view line, std::ptrdiff_t previous);
+std::ptrdiff_t number_offset_of_long_number(std::string_view line, std::ptrdiff_t previous);
+inline std::ptrdiff_t number_offset(std::string_view line, std::ptrdiff_t previous) {
+  auto space_at = [&](std::size_t i) { return i < line.size() && line[i] == ' '; };
+  if (space_at(3)) return 0;
+  if (space_at(2)) return 1;
+  if (space_at(1)) return 2;
+  return number_offset_of_long_number(line, previous);
+}
 
 // The year offset of a calendar: how far its four-digit years push the
 // compared year digits and the time to the right.

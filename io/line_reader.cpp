@@ -26,15 +26,6 @@ bool LineReader::next_after_refill(std::string_view& line) {
   }
 }
 
-// Hands out the bytes up to `stop`, a newline or the end of the source, as a line.
-void LineReader::hand_out(std::size_t stop, std::string_view& line) {
-  const char* data = buf_.data();
-  std::size_t len = stop - begin_;
-  if (len > 0 && data[stop - 1] == '\r') --len;
-  line = std::string_view(data + begin_, len);
-  begin_ = stop < end_ ? stop + 1 : stop;
-}
-
 bool LineReader::look_ahead(const std::function<bool(std::string_view)>& wanted,
                             std::size_t limit) {
   std::size_t from = 0;  // from begin_: the first line not yet looked at
