@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 
-
 namespace unisci {
 
 namespace {
