@@ -24,6 +24,9 @@ std::string read_file(const std::string& path) {
 }
 
 ScratchFolder::ScratchFolder() {
+  // Every run stamps its iCalendar files with the same time, so that they
+  // can be compared byte for byte, across runs and with examples/esempio.ics.
+  setenv("SOURCE_DATE_EPOCH", "1220227200", 1);
   std::string pattern = (fs::temp_directory_path() / "unisci-e2e-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   root_ = pattern;
