@@ -45,7 +45,8 @@ const std::string* const kTexts[] = {
 Token next_text(std::string_view& out) {
   for (int t = kFormat; t <= kRestart; ++t) {
     if (t == kDone) {
-      for (const char* file : {"calendario.txt", "calendario.xls", "calendario.html"}) {
+      for (const char* file :
+           {"calendario.txt", "calendario.xls", "calendario.html", "calendario.ics"}) {
         std::string done = testing::count_text(kMatches, file);
         if (out.substr(0, done.size()) == done) {
           out.remove_prefix(done.size());
@@ -149,6 +150,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (name == "calendario1.txt" || name == "calendario2.txt") continue;
     bool merged = name == "calendario.txt" || name == "temp.txt";
     bool table = name == "calendario.xls" || name == "calendario.html";
+    if (name == "calendario.ics") {
+      require(
+          content.rfind("BEGIN:VCALENDAR\r\n", 0) == 0 && content.ends_with("END:VCALENDAR\r\n"),
+          "an iCalendar file is whole");
+      continue;
+    }
     require(merged || table, "only the dialogue's files are written");
     require((merged ? kOutcomes.merged : kOutcomes.tables).count(content) == 1,
             "every file written holds a merge or an export of the calendars");
