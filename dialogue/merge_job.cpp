@@ -57,10 +57,10 @@ OrderReport order_warning(Console& console, const std::string& calendar) {
 
 Encodings read_encodings(Folder& folder, const std::vector<CalendarToMerge>& calendars) {
   Encodings encodings;
-  std::vector<TextKind> kinds;  // Other for a calendar not read ahead
+  std::vector<Encoding> kinds;  // Other for a calendar not read ahead
   for (const CalendarToMerge& calendar : calendars) {
     bool unknown = !calendar.source->rereadable();
-    TextKind kind = TextKind::Other;
+    Encoding kind = Encoding::Windows1252;
     if (!unknown) {
       auto source = folder.open(calendar.source->name());
       TextDecoder text(*source);
@@ -68,37 +68,37 @@ Encodings read_encodings(Folder& folder, const std::vector<CalendarToMerge>& cal
     }
     kinds.push_back(kind);
     encodings.unknown.push_back(unknown);
-    encodings.utf8.push_back(!unknown && kind != TextKind::Other);
+    encodings.utf8.push_back(!unknown && kind != Encoding::Windows1252);
   }
   // The merged lines so far: what they are made of, as a merged text read
   // ahead would show. A calendar not read ahead may be anything, and makes
   // what it is merged into unknown too: it is never converted, nor is
   // anything merged with it, since it may be UTF-8 itself.
-  TextKind merged = kinds[0];
+  Encoding merged = kinds[0];
   bool merged_unknown = encodings.unknown[0];
   std::vector<bool> in_utf8 = encodings.utf8;  // as the merged lines hold them
   for (std::size_t next = 1; next < kinds.size(); ++next) {
     std::vector<bool>& converted = encodings.converted_by_merge.emplace_back(kinds.size(), false);
-    TextKind kind = kinds[next];
+    Encoding kind = kinds[next];
     merged_unknown = merged_unknown || encodings.unknown[next];
     if (merged_unknown) continue;
-    if (merged == TextKind::Utf8 && kind == TextKind::Other) {
+    if (merged == Encoding::Utf8 && kind == Encoding::Windows1252) {
       converted[next] = true;
       in_utf8[next] = true;
-    } else if (merged == TextKind::Other && kind == TextKind::Utf8) {
+    } else if (merged == Encoding::Windows1252 && kind == Encoding::Utf8) {
       for (std::size_t i = 0; i < next; ++i) {
         converted[i] = !in_utf8[i];
         in_utf8[i] = true;
       }
-      merged = TextKind::Utf8;
-    } else if (merged == TextKind::Other || kind == TextKind::Other) {
-      merged = TextKind::Other;
-    } else if (merged == TextKind::Utf8 || kind == TextKind::Utf8) {
-      merged = TextKind::Utf8;
+      merged = Encoding::Utf8;
+    } else if (merged == Encoding::Windows1252 || kind == Encoding::Windows1252) {
+      merged = Encoding::Windows1252;
+    } else if (merged == Encoding::Utf8 || kind == Encoding::Utf8) {
+      merged = Encoding::Utf8;
     }
   }
   encodings.page_charset =
-      !merged_unknown && merged != TextKind::Other ? Charset::Utf8 : Charset::Windows1252;
+      !merged_unknown && merged != Encoding::Windows1252 ? Encoding::Utf8 : Encoding::Windows1252;
   return encodings;
 }
 
@@ -150,9 +150,9 @@ ICalendarSettings icalendar_settings(Console& console, const Encodings& encoding
                                      const std::string& result) {
   ICalendarSettings settings;
   for (std::size_t i = 0; i < files.size(); ++i)
-    settings.encodings.push_back(encodings.unknown[i] ? TextEncoding::Unknown
-                                 : encodings.utf8[i]  ? TextEncoding::Utf8
-                                                      : TextEncoding::Windows1252);
+    settings.encodings.push_back(encodings.unknown[i] ? Encoding::Unknown
+                                 : encodings.utf8[i]  ? Encoding::Utf8
+                                                      : Encoding::Windows1252);
   settings.duration_minutes = duration_minutes;
   settings.stamp_time = stamp_time(std::getenv("SOURCE_DATE_EPOCH"));
   std::string stem = std::filesystem::path(result).stem().string();

@@ -29,7 +29,7 @@ struct CalendarToMerge {
 // How the merge and the outputs write the calendars' text.
 struct Encodings {
   // What a page declares: UTF-8 when no calendar is known to be anything else.
-  Charset page_charset = Charset::Windows1252;
+  Encoding page_charset = Encoding::Windows1252;
   // Per merge, the first one of the first two calendars and each later one of
   // the merged lines with one more calendar: which calendars' lines it hands
   // on converted from Windows-1252, since it merges one that is and one that

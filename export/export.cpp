@@ -35,11 +35,11 @@ const ExportForm kWebPage{
     true,
 };
 
-std::string table_opening(const ExportForm& form, Charset charset) {
+std::string table_opening(const ExportForm& form, Encoding charset) {
   std::string text(form.opening);
   if (form.declares_charset) {
     std::string head = "<HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=";
-    head += charset == Charset::Utf8 ? "utf-8" : "windows-1252";
+    head += charset == Encoding::Utf8 ? "utf-8" : "windows-1252";
     head += "\"></HEAD>\n";
     text.insert(text.find('\n') + 1, head);
   }
@@ -186,7 +186,7 @@ void write_row(TextWriter& out, std::string_view line, std::int64_t row_number,
 
 }  // namespace
 
-TableExport::TableExport(TextWriter& table, const ExportForm& form, Charset charset)
+TableExport::TableExport(TextWriter& table, const ExportForm& form, Encoding charset)
     : table_(table), form_(form) {
   table_.write(table_opening(form_, charset));
 }

@@ -9,13 +9,11 @@
 #include <string_view>
 
 #include "calendar/line_sink.h"
+#include "io/encoding.h"
 #include "io/text_writer.h"
 
 namespace unisci {
 
-// The character set a web page declares: UTF-8, or the web's name for
-// Latin-1 and Windows Western.
-enum class Charset { Utf8, Windows1252 };
 
 // What a form writes around and between the cells of its rows.
 struct ExportForm {
@@ -51,7 +49,7 @@ std::size_t cut_cells(std::string_view line, Cells& cells);
 // What `form` writes before its first row: its opening and, for a form that
 // declares its character set, the head line that names `charset` as the
 // second line. `charset` means nothing to other forms.
-std::string table_opening(const ExportForm& form, Charset charset);
+std::string table_opening(const ExportForm& form, Encoding charset);
 
 // Turns the merged calendar into the rows of a table: one row per line, up
 // to and including the last match line. Empty lines between match lines are
@@ -59,7 +57,7 @@ std::string table_opening(const ExportForm& form, Charset charset);
 class TableExport : public LineSink {
  public:
   // Writes the form's opening to `table`; a page declares `charset`.
-  TableExport(TextWriter& table, const ExportForm& form, Charset charset);
+  TableExport(TextWriter& table, const ExportForm& form, Encoding charset);
 
   void match_line(const MergedLine& line) override;
   void empty_line() override { ++empty_lines_waiting_; }

@@ -12,7 +12,7 @@
 #include "export/export.h"
 #include "export/sha1.h"
 #include "io/utf8_validator.h"
-#include "io/windows1252.h"
+#include "io/encoding.h"
 
 namespace unisci {
 
@@ -70,11 +70,6 @@ constexpr std::size_t kLineOctets = 75;
 
 // What a file name that is "-" stands for.
 constexpr std::string_view kStandardInput = "standard input";
-
-bool is_utf8(std::string_view text) {
-  Utf8Validator validator;
-  return validator.add(text) && validator.complete();
-}
 
 // Whether a byte of a TEXT value needs a second look: one to escape, a
 // control character, or the lead byte of the C1 controls U+0080 to U+009F.
@@ -295,8 +290,8 @@ void ICalendarExport::match_line(const MergedLine& line) {
   std::string_view number = cells[0];
   std::string_view place = n > 3 ? cells[3] : std::string_view();
   std::string_view match = n > 4 ? cells[4] : std::string_view();
-  bool convert = source.encoding == TextEncoding::Windows1252 ||
-                 (source.encoding == TextEncoding::Unknown && !is_utf8(origin.as_read));
+  bool convert = source.encoding == Encoding::Windows1252 ||
+                 (source.encoding == Encoding::Unknown && !is_utf8(origin.as_read));
   if (convert) {
     auto as_utf8 = [](std::string& buffer, std::string_view cell) {
       buffer.clear();

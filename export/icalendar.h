@@ -12,23 +12,17 @@
 
 #include "calendar/line_sink.h"
 #include "export/sha1.h"
+#include "io/encoding.h"
 #include "io/text_writer.h"
 
 namespace unisci {
-
-// How a calendar's text is encoded. The file is UTF-8 whatever it is.
-enum class TextEncoding {
-  Utf8,         // checked to be UTF-8 throughout: its lines are taken as they are
-  Windows1252,  // Windows-1252, Latin-1 included: every line is converted
-  Unknown,      // each line on its own: UTF-8 if valid, Windows-1252 otherwise
-};
 
 struct ICalendarSettings {
   // The calendars' file names as given, by LineOrigin::calendar; "-" is
   // standard input. A name that is not valid UTF-8 is read as Windows-1252.
   std::vector<std::string> files;
   // The encoding of each calendar, in the same order.
-  std::vector<TextEncoding> encodings;
+  std::vector<Encoding> encodings;
   // How long each event lasts.
   int duration_minutes = 90;
   // The file's DTSTAMP, Unix time; see stamp_time().
@@ -91,7 +85,7 @@ class ICalendarExport : public LineSink {
     Sha1 uid_prefix;          // the start of its events' UUID names
     std::string description;  // " - " and the file name, escaped
     std::string category;     // the file name without folders and extension, escaped
-    TextEncoding encoding;
+    Encoding encoding;
   };
 
   // Writes the text property `name` with `value` escaped, folded.

@@ -1,6 +1,6 @@
 #include "export/recode.h"
 
-#include "io/windows1252.h"
+#include "io/encoding.h"
 
 namespace unisci {
 

@@ -31,7 +31,7 @@ std::string exported(std::string_view merged, std::size_t split, std::size_t blo
   std::string text;
   testing::StringSink sink(text);
   TextWriter table(sink, block);
-  TableExport table_export(table, form, Charset::Utf8);
+  TableExport table_export(table, form, Encoding::Utf8);
   testing::hand_lines(merged, table_export, split);
   table_export.close();
   return text;
@@ -46,7 +46,7 @@ void check_icalendar(const std::vector<std::string>& lines, int year_digits, std
   TextWriter out(sink, block);
   std::int64_t warnings = 0;
   ICalendarExport ics(
-      out, {{"-"}, {TextEncoding::Unknown}, 120, 0, "calendario", [&warnings](const LineOrigin&) {
+      out, {{"-"}, {Encoding::Unknown}, 120, 0, "calendario", [&warnings](const LineOrigin&) {
               ++warnings;
             }});
   std::ptrdiff_t offset = 0;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "io/encoding.h"
+
 namespace unisci {
 
 namespace {
@@ -19,31 +21,6 @@ constexpr std::array<std::string_view, 3> kMarks{kUtf8Mark, kUtf16LittleEndianMa
 // same.
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kEnd = 0xFFFFFFFF;
-
-// Writes `c` as UTF-8 to `out`; returns the number of bytes, 1 to 4.
-std::size_t encode_utf8(char32_t c, char* out) {
-  auto byte = [](char32_t bits) { return static_cast<char>(bits); };
-  if (c < 0x80) {
-    out[0] = byte(c);
-    return 1;
-  }
-  if (c < 0x800) {
-    out[0] = byte(0xC0 | c >> 6);
-    out[1] = byte(0x80 | (c & 0x3F));
-    return 2;
-  }
-  if (c < 0x10000) {
-    out[0] = byte(0xE0 | c >> 12);
-    out[1] = byte(0x80 | (c >> 6 & 0x3F));
-    out[2] = byte(0x80 | (c & 0x3F));
-    return 3;
-  }
-  out[0] = byte(0xF0 | c >> 18);
-  out[1] = byte(0x80 | (c >> 12 & 0x3F));
-  out[2] = byte(0x80 | (c >> 6 & 0x3F));
-  out[3] = byte(0x80 | (c & 0x3F));
-  return 4;
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "io/encoding.h"
 #include "io/files.h"
 
 namespace unisci {
@@ -26,12 +27,8 @@ class Utf8Validator {
   bool valid_ = true;
 };
 
-// What a text is made of: ASCII alone, UTF-8 that holds more than ASCII, or
-// anything else, such as Latin-1 or Windows-1252.
-enum class TextKind { Ascii, Utf8, Other };
-
 // Reads `text` to its end, or to the first byte that shows it is not UTF-8,
 // and tells its kind. Throws FileError.
-TextKind text_kind(ByteSource& text);
+Encoding text_kind(ByteSource& text);
 
 }  // namespace unisci

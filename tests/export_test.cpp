@@ -56,7 +56,7 @@ std::string exported(const std::string& merged, const ExportForm& form,
   std::string text;
   StringSink sink(text);
   TextWriter table(sink, size);
-  TableExport table_export(table, form, Charset::Utf8);
+  TableExport table_export(table, form, Encoding::Utf8);
   hand_lines(merged, table_export, size);
   table_export.close();
   return text;

@@ -21,7 +21,7 @@
 #include "calendar/match_line.h"
 #include "export/sha1.h"
 #include "io/utf8_validator.h"
-#include "io/windows1252.h"
+#include "io/encoding.h"
 #include "testing/memory_files.h"
 
 namespace unisci::testing {
@@ -40,7 +40,7 @@ struct Line {
 ICalendarSettings two_calendars() {
   ICalendarSettings settings;
   settings.files = {"calendario1.txt", "dir/calendario2.txt"};
-  settings.encodings = {TextEncoding::Utf8, TextEncoding::Windows1252};
+  settings.encodings = {Encoding::Utf8, Encoding::Windows1252};
   settings.stamp_time = 1700000000;
   return settings;
 }
@@ -131,22 +131,22 @@ TEST(ICalendar, StartOfEachLineOrAWarning) {
 TEST(ICalendar, TextEscapedControlsLeftOutCharactersConverted) {
   struct Case {
     std::string match;
-    TextEncoding encoding;
+    Encoding encoding;
     std::string summary;
   };
   const std::vector<Case> cases{
-      {"A, B; C\\D", TextEncoding::Utf8, "A\\, B\\; C\\\\D"},
+      {"A, B; C\\D", Encoding::Utf8, "A\\, B\\; C\\\\D"},
       {"A\tB\x01"
        "C\x7F\x1F",
-       TextEncoding::Utf8, "ABC"},
+       Encoding::Utf8, "ABC"},
       {"A\xC2\x85"
        "B \xC2\xA0",
-       TextEncoding::Utf8, "AB \xC2\xA0"},
-      {"Forl\xC3\xAC", TextEncoding::Unknown, "Forl\xC3\xAC"},
-      {"Forl\xEC", TextEncoding::Unknown, "Forl\xC3\xAC"},
-      {"Forl\xEC \x80 \x81\x8D\x8F\x90\x9D!", TextEncoding::Windows1252,
+       Encoding::Utf8, "AB \xC2\xA0"},
+      {"Forl\xC3\xAC", Encoding::Unknown, "Forl\xC3\xAC"},
+      {"Forl\xEC", Encoding::Unknown, "Forl\xC3\xAC"},
+      {"Forl\xEC \x80 \x81\x8D\x8F\x90\x9D!", Encoding::Windows1252,
        "Forl\xC3\xAC \xE2\x82\xAC !"},
-      {"", TextEncoding::Utf8, ""},
+      {"", Encoding::Utf8, ""},
   };
   for (const Case& c : cases) {
     ICalendarSettings settings = two_calendars();

@@ -52,9 +52,9 @@ TEST(Utf8Validator, EveryPieceSize) {
         EXPECT_EQ(validator.complete(), expected);
         StringSource source(text, piece);
         bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0; });
-        EXPECT_EQ(text_kind(source), !expected ? TextKind::Other
-                                     : ascii   ? TextKind::Ascii
-                                               : TextKind::Utf8);
+        EXPECT_EQ(text_kind(source), !expected ? Encoding::Windows1252
+                                     : ascii   ? Encoding::Ascii
+                                               : Encoding::Utf8);
       }
     }
   }
