@@ -60,8 +60,9 @@ bool InputCalendar::advance() {
       SortKey previous = key_;
       key_ = sort_key(line_, number_offset_, year_offset(year_digits_));
       WrittenPieces written = without_century(line_, number_offset_, year_digits_);
-      merged_ = {
-          written.head, written.tail, {index_, line_number_, line_, number_offset_, year_digits_}};
+      merged_ = {written.head,
+                 written.tail,
+                 {index_, line_number_, line_, {number_offset_, year_digits_}}};
       if (year_width_report_ &&
           year_digits_shown(line_, number_offset_, year_digits_) != year_digits_)
         report_year_width();

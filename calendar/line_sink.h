@@ -12,15 +12,18 @@
 #include <utility>
 #include <vector>
 
+#include "calendar/match_line.h"
+
 namespace unisci {
 
 // Where a match line came from.
 struct LineOrigin {
-  int calendar = 0;                  // which calendar, counting from 0 in the order given
-  std::int64_t line_number = 0;      // its line in that file, counting every line from 1
-  std::string_view as_read;          // the line as read, without its newline
-  std::ptrdiff_t number_offset = 0;  // see number_offset() in match_line.h
-  int year_digits = 2;               // the calendar's year width, 2 or 4
+  int calendar = 0;              // which calendar, counting from 0 in the order given
+  std::int64_t line_number = 0;  // its line in that file, counting every line from 1
+  std::string_view as_read;      // the line as read, without its newline
+  Layout layout;                 // how it is read
+
+  MatchLine match_line() const { return {as_read, layout}; }
 };
 
 // A match line of the merged calendar, as written: `head` then `tail`,

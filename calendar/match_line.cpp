@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <chrono>
 
 namespace unisci {
 
@@ -68,12 +69,75 @@ SortKey sort_key(std::string_view line, std::ptrdiff_t number_offset, int year_o
   return pack([&](std::ptrdiff_t i) { return key_char(line, i); });
 }
 
-void write_line(TextWriter& out, std::string_view line, std::ptrdiff_t number_offset,
-                int year_digits) {
-  WrittenPieces written = without_century(line, number_offset, year_digits);
-  out.write(written.head);
-  out.write(written.tail);
-  out.put('\n');
+std::string date_time_text(const SortKey& key) {
+  auto shown = [](std::uint64_t bits) {
+    auto c = static_cast<char>((bits ^ 0x80) & 0xFF);
+    return c >= ' ' && c <= '~' ? c : '?';
+  };
+  auto date = [&](int byte) { return shown(key.date >> (8 * byte)); };
+  auto time = [&](int byte) { return shown(key.time >> (8 * byte)); };
+  return {date(1), date(0), '/',     date(3), date(2), '/',     date(5),
+          date(4), ' ',     time(3), time(2), ':',     time(1), time(0)};
+}
+
+std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at) {
+  auto char_at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
+  if (char_at(0) == 'G' || char_at(1) == 'i' || char_at(2) == 'o') return 0;
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < line.size() && n < at.size(); ++i)
+    if (line[i] == ' ') at[n++] = i;
+  return n;
+}
+
+std::size_t cut_cells(std::string_view line, Cells& cells) {
+  CuttingSpaces at{};
+  std::size_t n = cutting_spaces(line, at);
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    cells[i] = line.substr(from, at[i] - from);
+    from = at[i] + 1;
+  }
+  cells[n] = line.substr(from);
+  return n + 1;
+}
+
+namespace {
+
+// The number of two digits at `index` of `line`, or -1.
+int two_digits(std::string_view line, std::ptrdiff_t index) {
+  if (index < 0 || index + 1 >= static_cast<std::ptrdiff_t>(line.size())) return -1;
+  auto at = static_cast<std::size_t>(index);
+  auto digit = [&](std::size_t i) { return is_digit(line[i]) ? line[i] - '0' : -1; };
+  int tens = digit(at);
+  int units = digit(at + 1);
+  return tens < 0 || units < 0 ? -1 : tens * 10 + units;
+}
+
+}  // namespace
+
+std::optional<LocalDateTime> MatchLine::start() const {
+  std::ptrdiff_t o = layout_.number_offset;
+  int a = year_offset(layout_.year_digits);
+  LocalDateTime t;
+  t.day = two_digits(text_, 4 - o);
+  t.month = two_digits(text_, 7 - o);
+  t.year = two_digits(text_, 10 - o + a);
+  t.hour = two_digits(text_, 13 - o + a);
+  t.minute = two_digits(text_, 16 - o + a);
+  int century = layout_.year_digits == 4 ? two_digits(text_, 10 - o) : t.year >= 69 ? 19 : 20;
+  if (std::min({t.day, t.month, t.year, t.hour, t.minute, century}) < 0) return std::nullopt;
+  t.year += century * 100;
+  namespace chrono = std::chrono;
+  chrono::year_month_day date{chrono::year{t.year}, chrono::month{static_cast<unsigned>(t.month)},
+                              chrono::day{static_cast<unsigned>(t.day)}};
+  if (t.year == 0 || !date.ok() || t.hour > 23 || t.minute > 59) return std::nullopt;
+  return t;
+}
+
+MatchFields MatchLine::fields() const {
+  Cells cells{};
+  cut_cells(text_, cells);
+  return {cells[0], cells[1], cells[2], cells[3], cells[4]};
 }
 
 }  // namespace unisci

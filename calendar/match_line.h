@@ -8,11 +8,12 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
-
-#include "io/text_writer.h"
 
 namespace unisci {
 
@@ -112,8 +113,81 @@ inline WrittenPieces without_century(std::string_view line, std::ptrdiff_t numbe
   return {line.substr(0, century), line.substr(std::min(century + 2, line.size()))};
 }
 
-// Writes the line as written and its newline. A newline is never left out.
-void write_line(TextWriter& out, std::string_view line, std::ptrdiff_t number_offset,
-                int year_digits);
+// The key as a calendar writes its date and time, DD/MM/YY HH:MM, for
+// messages. A byte that is no printable ASCII, such as the end of a short
+// line, shows as '?'.
+std::string date_time_text(const SortKey& key);
+
+// The column rule: a line is cut at its first four spaces, unless its first
+// character is 'G', its second 'i' or its third 'o'. Puts the indexes of the
+// spaces it is cut at in `at`; returns how many there are.
+using CuttingSpaces = std::array<std::size_t, 4>;
+std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at);
+
+// A line cut by the column rule into at most five cells: match number, date,
+// time, place and the match with its spaces. The cells are views into
+// `line`. Returns the number of cells.
+using Cells = std::array<std::string_view, 5>;
+std::size_t cut_cells(std::string_view line, Cells& cells);
+
+// How a calendar's match lines are laid out: the number offset of the line
+// and the width of the calendar's years.
+struct Layout {
+  std::ptrdiff_t number_offset = 0;
+  int year_digits = 2;
+
+  bool operator==(const Layout&) const = default;
+};
+
+// A date and time as numbers, the year in full.
+struct LocalDateTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+};
+
+// What a match line says, in the pieces that the forms show apart; views
+// into the line. A line with fewer cells has empty ones at the end.
+struct MatchFields {
+  std::string_view number;
+  std::string_view date;
+  std::string_view time;
+  std::string_view place;
+  std::string_view match;
+};
+
+// A match line as read, with its layout: the one place that knows where its
+// key, its date and time, its century digits and its cells stand.
+class MatchLine {
+ public:
+  MatchLine(std::string_view text, Layout layout) : text_(text), layout_(layout) {}
+
+  std::string_view text() const { return text_; }
+  const Layout& layout() const { return layout_; }
+
+  SortKey key() const {
+    return sort_key(text_, layout_.number_offset, year_offset(layout_.year_digits));
+  }
+  // The line as the merged text writes it, with a two-digit year.
+  WrittenPieces written() const {
+    return without_century(text_, layout_.number_offset, layout_.year_digits);
+  }
+  // The year width the line's date shows; see year_digits_shown().
+  int year_digits_shown() const {
+    return unisci::year_digits_shown(text_, layout_.number_offset, layout_.year_digits);
+  }
+  // The line's date and time, where the merge compares them: a two-digit
+  // year YY is 19YY from 69, 20YY below. Nothing if the line lacks a digit
+  // there, or if the date or the time does not exist.
+  std::optional<LocalDateTime> start() const;
+  // The line's cells by the column rule.
+  MatchFields fields() const;
+
+ private:
+  std::string_view text_;
+  Layout layout_;
+};
 
 }  // namespace unisci

@@ -17,20 +17,6 @@ namespace unisci {
 
 namespace {
 
-// The date and time of a key as a calendar writes them: DD/MM/YY HH:MM. A
-// byte that is no printable ASCII, such as the end of a short line, shows
-// as '?'.
-std::string date_time_text(const SortKey& key) {
-  auto shown = [](std::uint64_t bits) {
-    auto c = static_cast<char>((bits ^ 0x80) & 0xFF);
-    return c >= ' ' && c <= '~' ? c : '?';
-  };
-  auto date = [&](int byte) { return shown(key.date >> (8 * byte)); };
-  auto time = [&](int byte) { return shown(key.time >> (8 * byte)); };
-  return {date(1), date(0), '/',     date(3), date(2), '/',     date(5),
-          date(4), ' ',     time(3), time(2), ':',     time(1), time(0)};
-}
-
 // Warns of a line whose date does not fit the year width given for its
 // calendar. The merge goes on as asked: the user decides whether to run again.
 YearWidthReport year_width_warning(Console& console, const std::string& calendar) {
@@ -165,22 +151,6 @@ ICalendarSettings icalendar_settings(Console& console, const Encodings& encoding
   };
   settings.files = std::move(files);
   return settings;
-}
-
-std::string file_error_message(const FileError& error) {
-  const char* verb = "";
-  switch (error.action()) {
-    case FileError::Action::Open: verb = "impossibile aprire "; break;
-    case FileError::Action::Read: verb = "impossibile leggere "; break;
-    case FileError::Action::NotText:
-      return "impossibile leggere " + error.file() +
-             ": non sembra un file di testo (contiene byte nulli); salvalo come testo, per "
-             "esempio in UTF-8";
-    case FileError::Action::Create: verb = "impossibile creare "; break;
-    case FileError::Action::Write: verb = "impossibile scrivere "; break;
-    case FileError::Action::Replace: verb = "impossibile sostituire "; break;
-  }
-  return verb + error.file() + ": " + std::strerror(error.reason());
 }
 
 }  // namespace unisci

@@ -14,6 +14,7 @@
 #include "dialogue/console.h"
 #include "export/export.h"
 #include "export/icalendar.h"
+#include "io/file_error_message.h"
 #include "io/files.h"
 
 namespace unisci {
@@ -68,8 +69,5 @@ std::int64_t merge_calendars(Console& console, Folder& folder,
 ICalendarSettings icalendar_settings(Console& console, const Encodings& encodings,
                                      std::vector<std::string> files, int duration_minutes,
                                      const std::string& result);
-
-// The line of standard error for a file that could not be used.
-std::string file_error_message(const FileError& error);
 
 }  // namespace unisci

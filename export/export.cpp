@@ -46,27 +46,6 @@ std::string table_opening(const ExportForm& form, Encoding charset) {
   return text;
 }
 
-std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at) {
-  auto char_at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
-  if (char_at(0) == 'G' || char_at(1) == 'i' || char_at(2) == 'o') return 0;
-  std::size_t n = 0;
-  for (std::size_t i = 0; i < line.size() && n < at.size(); ++i)
-    if (line[i] == ' ') at[n++] = i;
-  return n;
-}
-
-std::size_t cut_cells(std::string_view line, Cells& cells) {
-  CuttingSpaces at{};
-  std::size_t n = cutting_spaces(line, at);
-  std::size_t from = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    cells[i] = line.substr(from, at[i] - from);
-    from = at[i] + 1;
-  }
-  cells[n] = line.substr(from);
-  return n + 1;
-}
-
 namespace {
 
 // The first of '&', '<' and '>' in `text`, or npos. One pass over the text:

@@ -9,11 +9,11 @@
 #include <string_view>
 
 #include "calendar/line_sink.h"
+#include "calendar/match_line.h"
 #include "io/encoding.h"
 #include "io/text_writer.h"
 
 namespace unisci {
-
 
 // What a form writes around and between the cells of its rows.
 struct ExportForm {
@@ -32,19 +32,6 @@ struct ExportForm {
 extern const ExportForm kSpreadsheet;
 // "calendario.html": a page with one table and a heading row.
 extern const ExportForm kWebPage;
-
-using Cells = std::array<std::string_view, 5>;
-using CuttingSpaces = std::array<std::size_t, 4>;
-
-// The column rule: a merged line is cut at its first four spaces, unless its
-// first character is 'G', its second 'i' or its third 'o'. Puts the indexes
-// of the spaces it is cut at in `at`; returns how many there are.
-std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at);
-
-// Cuts a merged line by the column rule into at most five cells: match
-// number, date, time, place and the match with its spaces. The cells are
-// views into `line`. Returns the number of cells.
-std::size_t cut_cells(std::string_view line, Cells& cells);
 
 // What `form` writes before its first row: its opening and, for a form that
 // declares its character set, the head line that names `charset` as the

@@ -11,8 +11,8 @@
 #include "calendar/match_line.h"
 #include "export/export.h"
 #include "export/sha1.h"
-#include "io/utf8_validator.h"
 #include "io/encoding.h"
+#include "io/utf8_validator.h"
 
 namespace unisci {
 
@@ -117,47 +117,6 @@ void append_digits(std::string& out, int value, int width) {
   for (int i = width - 1; i >= 0; --i, value /= 10)
     digits[static_cast<std::size_t>(i)] = static_cast<char>('0' + value % 10);
   out.append(digits.data(), static_cast<std::size_t>(width));
-}
-
-struct LocalTime {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-};
-
-// The number of two digits at `index` of `line`, or -1.
-int two_digits(std::string_view line, std::ptrdiff_t index) {
-  if (index < 0 || index + 1 >= static_cast<std::ptrdiff_t>(line.size())) return -1;
-  auto at = static_cast<std::size_t>(index);
-  auto digit = [&](std::size_t i) { return line[i] >= '0' && line[i] <= '9' ? line[i] - '0' : -1; };
-  int tens = digit(at);
-  int units = digit(at + 1);
-  return tens < 0 || units < 0 ? -1 : tens * 10 + units;
-}
-
-// The date and time of a match line, read where the merge compares them; a
-// two-digit year YY is 19YY from 69, 20YY below. Nothing if the line lacks a
-// digit there, or if the date or the time does not exist.
-std::optional<LocalTime> start_of(const LineOrigin& origin) {
-  std::string_view line = origin.as_read;
-  std::ptrdiff_t o = origin.number_offset;
-  int a = year_offset(origin.year_digits);
-  LocalTime t;
-  t.day = two_digits(line, 4 - o);
-  t.month = two_digits(line, 7 - o);
-  t.year = two_digits(line, 10 - o + a);
-  t.hour = two_digits(line, 13 - o + a);
-  t.minute = two_digits(line, 16 - o + a);
-  int century = origin.year_digits == 4 ? two_digits(line, 10 - o) : t.year >= 69 ? 19 : 20;
-  if (std::min({t.day, t.month, t.year, t.hour, t.minute, century}) < 0) return std::nullopt;
-  t.year += century * 100;
-  namespace chrono = std::chrono;
-  chrono::year_month_day date{chrono::year{t.year}, chrono::month{static_cast<unsigned>(t.month)},
-                              chrono::day{static_cast<unsigned>(t.day)}};
-  if (t.year == 0 || !date.ok() || t.hour > 23 || t.minute > 59) return std::nullopt;
-  return t;
 }
 
 // "YYYYMMDDTHHMMSSZ" of a Unix time, kept within the years 1970 to 9999.
@@ -277,7 +236,8 @@ ICalendarExport::ICalendarExport(TextWriter& out, ICalendarSettings settings)
 
 void ICalendarExport::match_line(const MergedLine& line) {
   const LineOrigin& origin = line.origin;
-  std::optional<LocalTime> start = start_of(origin);
+  MatchLine match_line = origin.match_line();
+  std::optional<LocalDateTime> start = match_line.start();
   if (!start) {
     if (bad_date_) bad_date_(origin);
     return;
@@ -285,23 +245,14 @@ void ICalendarExport::match_line(const MergedLine& line) {
   assert(origin.calendar >= 0 && static_cast<std::size_t>(origin.calendar) < sources_.size());
   const Source& source = sources_[static_cast<std::size_t>(origin.calendar)];
 
-  Cells cells;
-  std::size_t n = cut_cells(origin.as_read, cells);
-  std::string_view number = cells[0];
-  std::string_view place = n > 3 ? cells[3] : std::string_view();
-  std::string_view match = n > 4 ? cells[4] : std::string_view();
-  bool convert = source.encoding == Encoding::Windows1252 ||
-                 (source.encoding == Encoding::Unknown && !is_utf8(origin.as_read));
-  if (convert) {
-    auto as_utf8 = [](std::string& buffer, std::string_view cell) {
-      buffer.clear();
-      append_windows1252_as_utf8(buffer, cell);
-      return std::string_view(buffer);
-    };
-    number = as_utf8(number_, number);
-    place = as_utf8(place_, place);
-    match = as_utf8(match_, match);
-  }
+  MatchFields fields = match_line.fields();
+  // A line of unknown encoding is converted whole or not at all.
+  Encoding encoding = source.encoding;
+  if (encoding == Encoding::Unknown)
+    encoding = is_utf8(origin.as_read) ? Encoding::Utf8 : Encoding::Windows1252;
+  std::string_view number = as_utf8(fields.number, encoding, number_);
+  std::string_view place = as_utf8(fields.place, encoding, place_);
+  std::string_view match = as_utf8(fields.match, encoding, match_);
 
   Sha1 hash = source.uid_prefix;
   hash_part(hash, number);

@@ -58,7 +58,7 @@ void check_icalendar(const std::vector<std::string>& lines, int year_digits, std
     WrittenPieces written = without_century(line, offset, year_digits);
     ics.match_line({written.head,
                     written.tail,
-                    {0, static_cast<std::int64_t>(i + 1), line, offset, year_digits}});
+                    {0, static_cast<std::int64_t>(i + 1), line, {offset, year_digits}}});
     ++match_lines;
   }
   ics.close();

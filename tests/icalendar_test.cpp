@@ -20,8 +20,8 @@
 
 #include "calendar/match_line.h"
 #include "export/sha1.h"
-#include "io/utf8_validator.h"
 #include "io/encoding.h"
+#include "io/utf8_validator.h"
 #include "testing/memory_files.h"
 
 namespace unisci::testing {
@@ -58,8 +58,8 @@ std::string ics_of(const std::vector<Line>& lines, ICalendarSettings settings = 
   std::int64_t number = 0;
   for (const Line& line : lines) {
     MergedLine merged{line.text, {}, {}};
-    merged.origin = {line.calendar, ++number, line.text, number_offset(line.text, 0),
-                     line.year_digits};
+    merged.origin = {
+        line.calendar, ++number, line.text, {number_offset(line.text, 0), line.year_digits}};
     ics.match_line(merged);
     ics.empty_line();
   }
@@ -144,8 +144,7 @@ TEST(ICalendar, TextEscapedControlsLeftOutCharactersConverted) {
        Encoding::Utf8, "AB \xC2\xA0"},
       {"Forl\xC3\xAC", Encoding::Unknown, "Forl\xC3\xAC"},
       {"Forl\xEC", Encoding::Unknown, "Forl\xC3\xAC"},
-      {"Forl\xEC \x80 \x81\x8D\x8F\x90\x9D!", Encoding::Windows1252,
-       "Forl\xC3\xAC \xE2\x82\xAC !"},
+      {"Forl\xEC \x80 \x81\x8D\x8F\x90\x9D!", Encoding::Windows1252, "Forl\xC3\xAC \xE2\x82\xAC !"},
       {"", Encoding::Utf8, ""},
   };
   for (const Case& c : cases) {

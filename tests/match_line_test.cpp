@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "testing/memory_files.h"
-
 namespace unisci::testing {
 namespace {
 
@@ -182,14 +180,10 @@ TEST(MatchLine, YearWidth) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << '"' << c.line << "\" width " << c.year_digits);
-    std::string text;
-    StringSink sink(text);
-    TextWriter out(sink, 3);
-    std::ptrdiff_t offset = number_offset(c.line, 0);
-    write_line(out, c.line, offset, c.year_digits);
-    out.close();
-    EXPECT_EQ(text, c.written);
-    EXPECT_EQ(year_digits_shown(c.line, offset, c.year_digits), c.shown);
+    MatchLine line(c.line, {number_offset(c.line, 0), c.year_digits});
+    WrittenPieces written = line.written();
+    EXPECT_EQ(std::string(written.head).append(written.tail) + '\n', c.written);
+    EXPECT_EQ(line.year_digits_shown(), c.shown);
   }
 }
 

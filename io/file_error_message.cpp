@@ -1,0 +1,23 @@
+#include "io/file_error_message.h"
+
+#include <cstring>
+
+namespace unisci {
+
+std::string file_error_message(const FileError& error) {
+  const char* verb = "";
+  switch (error.action()) {
+    case FileError::Action::Open: verb = "impossibile aprire "; break;
+    case FileError::Action::Read: verb = "impossibile leggere "; break;
+    case FileError::Action::NotText:
+      return "impossibile leggere " + error.file() +
+             ": non sembra un file di testo (contiene byte nulli); salvalo come testo, per "
+             "esempio in UTF-8";
+    case FileError::Action::Create: verb = "impossibile creare "; break;
+    case FileError::Action::Write: verb = "impossibile scrivere "; break;
+    case FileError::Action::Replace: verb = "impossibile sostituire "; break;
+  }
+  return verb + error.file() + ": " + std::strerror(error.reason());
+}
+
+}  // namespace unisci
