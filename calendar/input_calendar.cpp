@@ -1,27 +1,30 @@
 #include "calendar/input_calendar.h"
 
-#include <utility>
+#include <algorithm>
 
 namespace unisci {
 
-int year_digits_of(std::string_view line) {
-  if (!is_match_line(line)) return 0;
-  std::size_t digits = 0;
-  while (digits < line.size() && digits < 4 && line[digits] >= '0' && line[digits] <= '9') ++digits;
-  if (digits > 3 || digits >= line.size() || line[digits] != ' ') return 0;
-  auto is_digit = [&](std::size_t i) {
-    return i < line.size() && line[i] >= '0' && line[i] <= '9';
-  };
-  return is_digit(digits + 9) && is_digit(digits + 10) ? 4 : 2;
+namespace {
+
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
 }
 
-int find_year_digits(ByteSource& source) {
-  TextDecoder text(source);
-  LineReader reader(text);
-  for (std::string_view line; reader.next(line);)
-    if (int digits = year_digits_of(line); digits != 0) return digits;
-  return 2;
+// Why a line that is no match line may have been meant as one: it is one
+// once its leading spaces and tabs are gone, or its number is followed by a
+// tab, as a spreadsheet saves its cells.
+CalendarWarnings::Hint hint_of(std::string_view line) {
+  std::size_t first = line.find_first_not_of(" \t");
+  if (first == line.npos) return CalendarWarnings::Hint::None;
+  if (first > 0 && is_match_line(line.substr(first))) return CalendarWarnings::Hint::Indented;
+  std::size_t digits = 0;
+  while (digits < line.size() && is_digit(line[digits])) ++digits;
+  if (digits > 0 && digits < line.size() && line[digits] == '\t')
+    return CalendarWarnings::Hint::TabSeparated;
+  return CalendarWarnings::Hint::None;
 }
+
+}  // namespace
 
 InputCalendar::InputCalendar(ByteSource& source, CalendarSettings settings, std::size_t block)
     : text_(source, block),
@@ -29,60 +32,104 @@ InputCalendar::InputCalendar(ByteSource& source, CalendarSettings settings, std:
       index_(settings.index),
       year_digits_(settings.year_digits),
       number_offset_(settings.number_offset),
-      year_width_report_(std::move(settings.year_width_report)),
-      order_report_(std::move(settings.order_report)) {
-  if (year_digits_ == kFindYearDigits) {
-    // Reads ahead, without taking any line, as far as the first line that
-    // shows the width, within a bound on the memory.
-    constexpr std::size_t kLookAhead = std::size_t{1} << 20;
-    int found = 2;
-    reader_.look_ahead(
-        [&found](std::string_view line) {
-          found = year_digits_of(line);
-          return found != 0;
-        },
-        kLookAhead);
-    year_digits_ = found == 0 ? 2 : found;
-  }
+      warnings_(settings.warnings),
+      sorted_(settings.order == LineOrder::ByDateAndTime) {
+  if (sorted_) read_in_order();
   advance();
 }
 
-bool InputCalendar::advance() {
-  while (!ended_) {
-    if (!reader_.next(line_)) {
-      ended_ = true;
-      line_ = {};
-      break;
-    }
+// The next match line of the file, its number offset found; every other line
+// is skipped. False at the end of the file.
+bool InputCalendar::next_match_line(std::string_view& line) {
+  while (reader_.next(line)) {
     ++line_number_;
-    if (is_match_line(line_)) {
-      number_offset_ = unisci::number_offset(line_, number_offset_);
-      SortKey previous = key_;
-      key_ = sort_key(line_, number_offset_, year_offset(year_digits_));
-      WrittenPieces written = without_century(line_, number_offset_, year_digits_);
-      merged_ = {written.head,
-                 written.tail,
-                 {index_, line_number_, line_, {number_offset_, year_digits_}}};
-      if (year_width_report_ &&
-          year_digits_shown(line_, number_offset_, year_digits_) != year_digits_)
-        report_year_width();
-      if (order_report_ && has_key_) {
-        Order order = compare(key_, previous);
-        if (order == Order::EarlierDate || order == Order::EarlierTime)
-          std::exchange(order_report_, {})(line_number_, previous, key_);
-      }
-      has_key_ = true;
+    if (is_match_line(line)) {
+      ++match_lines_;
+      number_offset_ = unisci::number_offset(line, number_offset_);
       return true;
+    }
+    if (match_lines_ == 0 && warnings_ != nullptr) {
+      has_text_ = has_text_ || line.find_first_not_of(" \t") != line.npos;
+      if (hint_ == CalendarWarnings::Hint::None) hint_ = hint_of(line);
     }
   }
   return false;
 }
 
-// Tells the report of the current line, whose date does not fit the year
-// width, and never again.
-void InputCalendar::report_year_width() {
-  YearWidthReport report = std::exchange(year_width_report_, {});
-  report(line_number_, year_digits_shown(line_, number_offset_, year_digits_), year_digits_);
+bool InputCalendar::advance() {
+  if (ended_) return false;
+  if (sorted_) {
+    if (next_kept_ == kept_.size()) {
+      end();
+      return false;
+    }
+    const Kept& kept = kept_[next_kept_++];
+    key_ = kept.key;
+    MatchLine line({kept_text_.data() + kept.begin, kept.size}, {kept.number_offset, year_digits_});
+    take(line, kept.line_number);
+    return true;
+  }
+  std::string_view text;
+  if (!next_match_line(text)) {
+    end();
+    return false;
+  }
+  MatchLine line(text, {number_offset_, year_digits_});
+  SortKey previous = key_;
+  key_ = line.key();
+  take(line, line_number_);
+  if (warnings_ != nullptr) {
+    check(line, line_number_);
+    if (order_pending_ && match_lines_ > 1) {
+      Order order = compare(key_, previous);
+      if (order == Order::EarlierDate || order == Order::EarlierTime) {
+        order_pending_ = false;
+        warnings_->out_of_order(line_number_, previous, key_);
+      }
+    }
+  }
+  return true;
+}
+
+void InputCalendar::take(const MatchLine& line, std::int64_t line_number) {
+  WrittenPieces written = line.written();
+  line_ = {written.head, written.tail, {index_, line_number, line.text(), line.layout()}};
+}
+
+// Tells the warnings of a match line that are still to be told: a date laid
+// out for the other year width, or a date and time out of any layout.
+void InputCalendar::check(const MatchLine& line, std::int64_t line_number) {
+  if (!year_width_pending_ && !layout_pending_) return;
+  int shown = line.year_digits_shown();
+  if (shown != year_digits_ &&
+      MatchLine(line.text(), {line.layout().number_offset, shown}).in_layout()) {
+    if (year_width_pending_) warnings_->year_width(line, line_number);
+    year_width_pending_ = false;
+  } else if (layout_pending_ && !line.in_layout()) {
+    layout_pending_ = false;
+    warnings_->out_of_layout(line, line_number);
+  }
+}
+
+// Reads every match line into memory and sorts them by date and time, equal
+// ones in the file's order.
+void InputCalendar::read_in_order() {
+  for (std::string_view text; next_match_line(text);) {
+    MatchLine line(text, {number_offset_, year_digits_});
+    if (warnings_ != nullptr) check(line, line_number_);
+    kept_.push_back({kept_text_.size(), text.size(), line_number_, number_offset_, line.key()});
+    kept_text_.append(text);
+  }
+  std::stable_sort(kept_.begin(), kept_.end(), [](const Kept& a, const Kept& b) {
+    Order order = compare(a.key, b.key);
+    return order == Order::EarlierDate || order == Order::EarlierTime;
+  });
+}
+
+void InputCalendar::end() {
+  ended_ = true;
+  line_ = {};
+  if (warnings_ != nullptr && match_lines_ == 0 && has_text_) warnings_->no_match_line(hint_);
 }
 
 }  // namespace unisci

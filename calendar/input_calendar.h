@@ -1,11 +1,12 @@
-// One input calendar: its lines, its year width and its current match line.
-// The program reads every calendar through an object of this type.
+// One input calendar: its lines, its layout and its current match line. The
+// program reads every calendar through an object of this type.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "calendar/line_sink.h"
 #include "calendar/match_line.h"
@@ -15,30 +16,42 @@
 
 namespace unisci {
 
-// Told of the first match line of a calendar whose date does not fit the
-// calendar's year width (see year_digits_shown()): the line's number, counting
-// every line of the file from 1, the width its date shows and the calendar's.
-using YearWidthReport =
-    std::function<void(std::int64_t line_number, int year_digits_shown, int year_digits)>;
+// Told of what a calendar holds that its user should know, each at most once
+// per calendar: the merge goes on as it can.
+class CalendarWarnings {
+ public:
+  virtual ~CalendarWarnings() = default;
+  // The first match line whose date shows another year width than the
+  // calendar's (see year_digits_shown()).
+  virtual void year_width(const MatchLine& line, std::int64_t line_number) = 0;
+  // The first match line whose date and time come before those of the
+  // calendar's previous match line.
+  virtual void out_of_order(std::int64_t line_number, const SortKey& previous,
+                            const SortKey& current) = 0;
+  // The first match line with something other than a digit where its date
+  // and time are compared, such as a day without its leading zero.
+  virtual void out_of_layout(const MatchLine& line, std::int64_t line_number) = 0;
+  // The calendar has lines, but no match line. `hint` says why, if it shows.
+  enum class Hint { None, Indented, TabSeparated };
+  virtual void no_match_line(Hint hint) = 0;
+};
 
-// Told of the first match line of a calendar whose date and time come before
-// those of the calendar's previous match line: its number and both keys.
-using OrderReport =
-    std::function<void(std::int64_t line_number, const SortKey& previous, const SortKey& current)>;
-
-// A year width to be found from the calendar itself, as find_year_digits()
-// does, but from the lines ahead of the first in its first MiB: for a
-// calendar that cannot be read twice, such as a pipe.
-inline constexpr int kFindYearDigits = 0;
+// In which order a calendar hands out its match lines.
+enum class LineOrder {
+  AsInFile,
+  // Sorted by date and time, equal ones in the file's order: the calendar's
+  // match lines are read into memory first.
+  ByDateAndTime,
+};
 
 struct CalendarSettings {
   int index = 0;        // its place among the calendars, from 0
-  int year_digits = 2;  // the width of its years, 2 or 4, or kFindYearDigits
+  int year_digits = 2;  // the width of its years, 2 or 4
   // The offset a line without a number of its own is read with (see
   // number_offset()).
   std::ptrdiff_t number_offset = 0;
-  YearWidthReport year_width_report;  // each told once, if set
-  OrderReport order_report;
+  CalendarWarnings* warnings = nullptr;  // told, if set
+  LineOrder order = LineOrder::AsInFile;
 };
 
 class InputCalendar {
@@ -55,42 +68,52 @@ class InputCalendar {
   bool advance();
 
   bool ended() const { return ended_; }
-  // The current match line and its key; valid until the next advance().
-  std::string_view line() const { return line_; }
+  // The current match line as the merge hands it on, with a two-digit year,
+  // and its key; valid until the next advance().
+  const MergedLine& line() const { return line_; }
   const SortKey& key() const { return key_; }
   // The number offset of the current line, or of the last line that had one.
   std::ptrdiff_t number_offset() const { return number_offset_; }
-  int year_digits() const { return year_digits_; }
-
-  // The current match line as the merge writes it, with a two-digit year.
-  const MergedLine& merged_line() const { return merged_; }
 
  private:
-  void report_year_width();
+  // A match line kept in memory to be handed out in order.
+  struct Kept {
+    std::size_t begin;
+    std::size_t size;
+    std::int64_t line_number;
+    std::ptrdiff_t number_offset;
+    SortKey key;
+  };
+
+  bool next_match_line(std::string_view& line);
+  void take(const MatchLine& line, std::int64_t line_number);
+  void check(const MatchLine& line, std::int64_t line_number);
+  void read_in_order();
+  void end();
 
   TextDecoder text_;
   LineReader reader_;
   int index_;
   int year_digits_;
   std::ptrdiff_t number_offset_;
-  std::string_view line_;
+  CalendarWarnings* warnings_;
+  MergedLine line_;
   SortKey key_;
-  MergedLine merged_;
   bool ended_ = false;
-  bool has_key_ = false;  // a match line was read before the current one
   std::int64_t line_number_ = 0;
-  YearWidthReport year_width_report_;  // empty once it has been told
-  OrderReport order_report_;           // the same
+  std::int64_t match_lines_ = 0;
+  // Which warnings are still to be told.
+  bool year_width_pending_ = true;
+  bool order_pending_ = true;
+  bool layout_pending_ = true;
+  // What the lines that are no match lines show, for a calendar with none.
+  bool has_text_ = false;
+  CalendarWarnings::Hint hint_ = CalendarWarnings::Hint::None;
+  // The match lines read into memory, for LineOrder::ByDateAndTime.
+  bool sorted_ = false;
+  std::string kept_text_;
+  std::vector<Kept> kept_;
+  std::size_t next_kept_ = 0;
 };
-
-// The year width that a match line shows, if it begins with one to three
-// digits and a space: 4 if the ninth and tenth bytes after that space are
-// digits, 2 otherwise. 0 for any other line.
-int year_digits_of(std::string_view line);
-
-// The year width of a calendar: the one its first line that shows one shows
-// (see year_digits_of()), or 2. Reads `source` as far as that line, with the
-// memory of one line. Throws FileError.
-int find_year_digits(ByteSource& source);
 
 }  // namespace unisci

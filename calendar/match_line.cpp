@@ -24,6 +24,15 @@ std::ptrdiff_t number_offset_of_long_number(std::string_view line, std::ptrdiff_
   return previous;
 }
 
+int year_digits_of(std::string_view line) {
+  if (!is_match_line(line)) return 0;
+  std::size_t digits = 0;
+  while (digits < line.size() && is_digit(line[digits])) ++digits;
+  if (digits >= line.size() || line[digits] != ' ') return 0;
+  auto digit_at = [&](std::size_t i) { return i < line.size() && is_digit(line[i]); };
+  return digit_at(digits + 9) && digit_at(digits + 10) ? 4 : 2;
+}
+
 SortKey sort_key(std::string_view line, std::ptrdiff_t number_offset, int year_offset) {
   // Index of each compared character before the offsets, and whether the
   // year offset moves it: year, month, day, then hour and minute.
@@ -132,6 +141,16 @@ std::optional<LocalDateTime> MatchLine::start() const {
                               chrono::day{static_cast<unsigned>(t.day)}};
   if (t.year == 0 || !date.ok() || t.hour > 23 || t.minute > 59) return std::nullopt;
   return t;
+}
+
+bool MatchLine::in_layout() const {
+  SortKey k = key();
+  auto digits = [](std::uint64_t bytes, int count) {
+    for (int i = 0; i < count; ++i, bytes >>= 8)
+      if (!is_digit(static_cast<char>((bytes ^ 0x80) & 0xFF))) return false;
+    return true;
+  };
+  return digits(k.date, 6) && digits(k.time, 4);
 }
 
 MatchFields MatchLine::fields() const {

@@ -63,6 +63,11 @@ inline int year_digits_shown(std::string_view line, std::ptrdiff_t number_offset
   return year_digits;
 }
 
+// The year width that a match line shows, if it begins with digits and a
+// space: 4 if the ninth and tenth bytes after that space are digits, 2
+// otherwise. 0 for any other line.
+int year_digits_of(std::string_view line);
+
 // The character compared at `index`: the line's own byte, its newline right
 // after its last byte, and 0 past the newline. Compared as a signed byte.
 inline signed char key_char(std::string_view line, std::ptrdiff_t index) {
@@ -182,6 +187,8 @@ class MatchLine {
   // year YY is 19YY from 69, 20YY below. Nothing if the line lacks a digit
   // there, or if the date or the time does not exist.
   std::optional<LocalDateTime> start() const;
+  // Whether the line has digits wherever its date and time are compared.
+  bool in_layout() const;
   // The line's cells by the column rule.
   MatchFields fields() const;
 

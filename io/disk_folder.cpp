@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "io/file_identity.h"
 #include "io/signal_cleanup.h"
 
 #ifdef _WIN32
@@ -45,13 +46,15 @@ class DiskSource : public ByteSource {
 
   const std::string& name() const override { return name_; }
 
-  bool rereadable() const override {
-    struct stat info {};
-#ifdef _WIN32
-    return fstat(_fileno(f_), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
-#else
-    return fstat(fileno(f_), &info) == 0 && S_ISREG(info.st_mode);
-#endif
+  bool rewind() override {
+    std::optional<FileIdentity> file = identity();
+    if (!file || !file->regular) return false;
+    std::clearerr(f_);
+    return std::fseek(f_, 0, SEEK_SET) == 0;
+  }
+
+  std::optional<FileIdentity> identity() const override {
+    return identity_of_descriptor(fileno(f_));
   }
 
  private:
@@ -291,9 +294,8 @@ std::unique_ptr<Output> DiskFolder::create(const std::string& name) {
   return std::make_unique<DiskOutput>(name);
 }
 
-bool DiskFolder::same_file(const std::string& name1, const std::string& name2) {
-  std::error_code error;
-  return fs::equivalent(name1, name2, error) && !error;
+std::optional<FileIdentity> DiskFolder::identity(const std::string& name) {
+  return identity_of_name(name);
 }
 
 }  // namespace unisci

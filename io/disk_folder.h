@@ -20,7 +20,7 @@ class DiskFolder : public Folder {
  public:
   std::unique_ptr<ByteSource> open(const std::string& name) override;
   std::unique_ptr<Output> create(const std::string& name) override;
-  bool same_file(const std::string& name1, const std::string& name2) override;
+  std::optional<FileIdentity> identity(const std::string& name) override;
 };
 
 }  // namespace unisci

@@ -17,7 +17,11 @@ std::string file_error_message(const FileError& error) {
     case FileError::Action::Write: verb = "impossibile scrivere "; break;
     case FileError::Action::Replace: verb = "impossibile sostituire "; break;
   }
-  return verb + error.file() + ": " + std::strerror(error.reason());
+  std::string message = verb;
+  message += error.file();
+  message += ": ";
+  message += std::strerror(error.reason());
+  return message;
 }
 
 }  // namespace unisci

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -29,6 +31,16 @@ class FileError : public std::runtime_error {
   int reason_;
 };
 
+// Which file a name or an open file is: two names, or a name and a
+// descriptor, of one file have the same identity, links included.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  bool regular = false;  // a regular file, not a pipe, a terminal or a device
+
+  bool operator==(const FileIdentity&) const = default;
+};
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -36,9 +48,11 @@ class ByteSource {
   virtual std::size_t read(char* buf, std::size_t n) = 0;
   // The name that messages about this source give.
   virtual const std::string& name() const = 0;
-  // True if opening the file again reads the same bytes again: a regular
-  // file, not a pipe or a device.
-  virtual bool rereadable() const { return true; }
+  // Goes back to the first byte, if the source can: a regular file can, a
+  // pipe or a device cannot. False if it cannot.
+  virtual bool rewind() { return false; }
+  // The file read, if it can be told.
+  virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
 };
 
 class ByteSink {
@@ -49,6 +63,8 @@ class ByteSink {
   // Ends the writing; an error that the system reports only now is thrown
   // here. Throws FileError.
   virtual void close() = 0;
+  // The file written, if it can be told.
+  virtual std::optional<FileIdentity> identity() const { return std::nullopt; }
 };
 
 // A file being replaced. Its bytes go to a temporary file beside it, which
@@ -68,8 +84,8 @@ class Folder {
   // Readies the replacement of the file `name`, so that an output that cannot
   // be written shows before any work is done. Throws FileError.
   virtual std::unique_ptr<Output> create(const std::string& name) = 0;
-  // True if both names lead to one file, through links or not.
-  virtual bool same_file(const std::string& name1, const std::string& name2) = 0;
+  // The file `name` leads to, through links or not; nothing if there is none.
+  virtual std::optional<FileIdentity> identity(const std::string& name) = 0;
 };
 
 }  // namespace unisci

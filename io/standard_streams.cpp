@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "io/file_identity.h"
+
 namespace unisci {
 
 namespace {
@@ -33,6 +35,15 @@ void StandardOutput::close() {
   errno = 0;
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
     throw FileError(FileError::Action::Write, name_, error_or(EIO));
+}
+
+std::optional<FileIdentity> StandardInput::identity() const {
+  return identity_of_descriptor(fileno(stdin));
+}
+
+std::optional<FileIdentity> StandardOutput::identity() const {
+  if (closed_) return std::nullopt;
+  return identity_of_descriptor(fileno(stdout));
 }
 
 }  // namespace unisci

@@ -14,7 +14,7 @@ class StandardInput : public ByteSource {
  public:
   std::size_t read(char* buf, std::size_t n) override;
   const std::string& name() const override { return name_; }
-  bool rereadable() const override { return false; }
+  std::optional<FileIdentity> identity() const override;
 
  private:
   std::string name_ = "standard input";
@@ -27,6 +27,7 @@ class StandardOutput : public ByteSink {
   explicit StandardOutput(bool closed) : closed_(closed) {}
   void write(const char* buf, std::size_t n) override;
   void close() override;
+  std::optional<FileIdentity> identity() const override;
 
  private:
   bool closed_;

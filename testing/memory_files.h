@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -20,7 +22,7 @@ class StringSource : public ByteSource {
  public:
   explicit StringSource(std::string_view text, std::size_t chunk = 1 << 20,
                         std::string name = "memoria")
-      : text_(text), chunk_(chunk), name_(std::move(name)) {}
+      : whole_(text), text_(text), chunk_(chunk), name_(std::move(name)) {}
 
   std::size_t read(char* buf, std::size_t n) override {
     std::size_t got = std::min({n, chunk_, text_.size()});
@@ -29,8 +31,13 @@ class StringSource : public ByteSource {
     return got;
   }
   const std::string& name() const override { return name_; }
+  bool rewind() override {
+    text_ = whole_;
+    return true;
+  }
 
  private:
+  std::string_view whole_;
   std::string_view text_;
   std::size_t chunk_;
   std::string name_;
@@ -68,7 +75,7 @@ class MemoryFolder : public Folder {
     if (folders.count(name) > 0) return std::make_unique<FailingSource>(name);
     auto found = files.find(name);
     if (found == files.end()) throw FileError(FileError::Action::Open, name, ENOENT);
-    return std::make_unique<StringSource>(found->second, 1 << 20, name);
+    return std::make_unique<NamedSource>(found->second, name, *this);
   }
 
   std::unique_ptr<Output> create(const std::string& name) override {
@@ -76,11 +83,24 @@ class MemoryFolder : public Folder {
     return std::make_unique<MemoryOutput>(files, name);
   }
 
-  bool same_file(const std::string& name1, const std::string& name2) override {
-    return name1 == name2;
+  // Each name is a file of its own.
+  std::optional<FileIdentity> identity(const std::string& name) override {
+    if (files.count(name) == 0 && folders.count(name) == 0) return std::nullopt;
+    return FileIdentity{0, std::hash<std::string>{}(name), folders.count(name) == 0};
   }
 
  private:
+  // A file's bytes, with the file's identity.
+  class NamedSource : public StringSource {
+   public:
+    NamedSource(std::string_view text, const std::string& name, MemoryFolder& folder)
+        : StringSource(text, 1 << 20, name), identity_(folder.identity(name)) {}
+    std::optional<FileIdentity> identity() const override { return identity_; }
+
+   private:
+    std::optional<FileIdentity> identity_;
+  };
+
   class FailingSource : public ByteSource {
    public:
     explicit FailingSource(std::string name) : name_(std::move(name)) {}

@@ -196,7 +196,11 @@ TEST(Dialogue, NumberOffsetKeptFromAnEarlierRun) {
                     "1000 01/01/09 10:00 Bari C - D\n"},
                    {"calendario.doc",
                     "1 01/09/08 12:00 Lecce E - F\n\n10ab 07/09/08 15:00 Roma A - B\n"
-                    "1000 01/01/09 10:00 Bari C - D\n"}}});
+                    "1000 01/01/09 10:00 Bari C - D\n"}}},
+                 // Only the first run reads its date where it is not.
+                 "unisci-calendari: attenzione: calendario1.txt, riga 1: la data e l'ora "
+                 "\"07/09/08 15:00\" non sono nella forma GG/MM/AA OO:MM (o GG/MM/AAAA OO:MM) dopo "
+                 "il numero della gara: la gara rischia di finire fuori posto\n");
 }
 
 // The usage, the version and usage errors are answered at once, the answers

@@ -355,6 +355,10 @@ TEST(InputEnds, NothingNewLeftBehind) {
 }
 
 TEST(OddCalendars, MergedWhole) {
+  const std::string kNoMatchLine = "unisci-calendari: attenzione: ";
+  const std::string kOutOfLayout =
+      " non sono nella forma GG/MM/AA OO:MM (o GG/MM/AAAA OO:MM) dopo il numero della gara: la "
+      "gara rischia di finire fuori posto\n";
   const std::string kHeadings = "Giornata 1\n\nGiornata 2\n  nota\nG\n";
   const std::string kLatin1 =
       "\xC8 una nota\n1 07/09/08 15:00 Citt\xE0 Alfa - Beta\n2 07/09/08 1\xE8:00 Forl\xEC Gamma\n";
@@ -372,9 +376,26 @@ TEST(OddCalendars, MergedWhole) {
   };
   const std::vector<Case> cases{
       {"calendar 1 only headings", kHeadings, kCalendar2,
-       "10 07/09/08 18:00 Lecce Epsilon - Zeta\n11 10/09/08 15:00 Siena Eta - Theta\n", 2},
+       "10 07/09/08 18:00 Lecce Epsilon - Zeta\n11 10/09/08 15:00 Siena Eta - Theta\n", 2,
+       kNoMatchLine + "calendario1.txt: nessuna riga di gara, il calendario resta fuori\n"},
       {"calendar 2 only headings", kCalendar1, kHeadings,
-       "1 07/09/08 15:00 Roma Alfa - Beta\n2 14/09/08 20:45 Bari Gamma - Delta\n", 2},
+       "1 07/09/08 15:00 Roma Alfa - Beta\n2 14/09/08 20:45 Bari Gamma - Delta\n", 2,
+       kNoMatchLine + "calendario2.txt: nessuna riga di gara, il calendario resta fuori\n"},
+      {"calendar 1 indented, calendar 2 as a spreadsheet saves it", "  1 07/09/08 15:00 Roma A\n",
+       "1\t07/09/08\t15:00\tBari\tC\n", "", 0,
+       kNoMatchLine +
+           "calendario1.txt: nessuna riga di gara, il calendario resta fuori (le righe "
+           "cominciano con spazi o tabulazioni: una riga di gara comincia con il numero "
+           "della gara)\n" +
+           kNoMatchLine +
+           "calendario2.txt: nessuna riga di gara, il calendario resta fuori (i campi sono "
+           "separati da tabulazioni: una riga di gara li separa con spazi)\n"},
+      {"a day and an hour without their zeros, once per calendar",
+       "1 5/10/24 15:30 Roma A\n2 6/10/24 15:30 Roma B\n", "3 05/10/2024 9:30 Bari C\n",
+       "3 05/10/24 9:30 Bari C\n\n1 5/10/24 15:30 Roma A\n2 6/10/24 15:30 Roma B\n", 3,
+       kNoMatchLine + "calendario1.txt, riga 1: la data e l'ora \"5/10/24 15:30\"" + kOutOfLayout +
+           kNoMatchLine + "calendario2.txt, riga 1: la data e l'ora \"05/10/2024 9:30\"" +
+           kOutOfLayout},
       {"calendar 1 empty", "", kCalendar2,
        "10 07/09/08 18:00 Lecce Epsilon - Zeta\n11 10/09/08 15:00 Siena Eta - Theta\n", 2},
       {"calendar 2 empty", kCalendar1, "",
@@ -391,9 +412,13 @@ TEST(OddCalendars, MergedWhole) {
        "12 21/09/08 10:00 Pisa X - Y\n",
        5,
        // A byte of 0xE8 orders before the digits: 1\xE8:00 before 15:00.
-       "unisci-calendari: attenzione: calendario1.txt, riga 3: 07/09/08 1?:00 viene prima di "
-       "07/09/08 15:00, la gara precedente: il calendario non segue l'ordine delle date e le sue "
-       "gare restano nel loro ordine\n"},
+       kNoMatchLine + "calendario2.txt, riga 1: la data e l'ora \"?\?/09/2008 15:00\"" +
+           kOutOfLayout + kNoMatchLine +
+           "calendario1.txt, riga 3: la data e l'ora \"07/09/08 1?:00\"" + kOutOfLayout +
+           "unisci-calendari: attenzione: calendario1.txt, riga 3: 07/09/08 1?:00 viene prima di "
+           "07/09/08 15:00, la gara precedente: il calendario non segue l'ordine delle date e le "
+           "sue "
+           "gare restano nel loro ordine\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

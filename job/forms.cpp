@@ -1,0 +1,90 @@
+#include "job/forms.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include "export/export.h"
+#include "export/icalendar.h"
+#include "export/merged_text.h"
+#include "io/text_writer.h"
+
+namespace unisci {
+
+namespace {
+
+// A sink together with the writer it writes through.
+template <class Sink>
+class WrittenSink : public LineSink {
+ public:
+  template <class... Args>
+  explicit WrittenSink(ByteSink& out, Args&&... args)
+      : writer_(out), sink_(writer_, std::forward<Args>(args)...) {}
+
+  void match_line(const MergedLine& line) override { sink_.match_line(line); }
+  void empty_line() override { sink_.empty_line(); }
+  void close() override { sink_.close(); }
+
+ private:
+  TextWriter writer_;
+  Sink sink_;
+};
+
+std::unique_ptr<LineSink> text_sink(ByteSink& out, const FormSettings&) {
+  return std::make_unique<WrittenSink<MergedTextFile>>(out);
+}
+
+std::unique_ptr<LineSink> spreadsheet_sink(ByteSink& out, const FormSettings& settings) {
+  return std::make_unique<WrittenSink<TableExport>>(out, kSpreadsheet, settings.page_encoding);
+}
+
+std::unique_ptr<LineSink> page_sink(ByteSink& out, const FormSettings& settings) {
+  return std::make_unique<WrittenSink<TableExport>>(out, kWebPage, settings.page_encoding);
+}
+
+std::unique_ptr<LineSink> icalendar_sink(ByteSink& out, const FormSettings& settings) {
+  ICalendarSettings ics;
+  ics.files = settings.calendars;
+  ics.encodings = settings.encodings;
+  ics.duration_minutes = settings.duration_minutes;
+  ics.stamp_time = stamp_time(std::getenv("SOURCE_DATE_EPOCH"));
+  std::string stem = std::filesystem::path(settings.result).stem().string();
+  ics.name = stem.empty() ? "calendario" : stem;
+  ics.bad_date = settings.bad_date;
+  return std::make_unique<WrittenSink<ICalendarExport>>(out, std::move(ics));
+}
+
+}  // namespace
+
+const std::vector<Form>& forms() {
+  static const std::vector<Form> kForms{
+      {'t', "calendario.txt", false, text_sink},       {'w', "calendario.doc", false, text_sink},
+      {'x', "calendario.xls", true, spreadsheet_sink}, {'h', "calendario.html", true, page_sink},
+      {'i', "calendario.ics", false, icalendar_sink},
+  };
+  return kForms;
+}
+
+const Form* find_form(char letter) {
+  auto lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+  for (const Form& form : forms())
+    if (form.letter == lower) return &form;
+  return nullptr;
+}
+
+const Form& merged_text_form() {
+  return forms().front();
+}
+
+std::string form_letters() {
+  std::string letters;
+  const std::vector<Form>& all = forms();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (i > 0) letters += i + 1 == all.size() ? " o " : ", ";
+    letters += all[i].letter;
+  }
+  return letters;
+}
+
+}  // namespace unisci
