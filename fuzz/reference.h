@@ -82,8 +82,9 @@ inline bool digit(char c) {
   return '0' <= c && c <= '9';
 }
 
-// A match line of a calendar, with what the merge needs to know of it.
-struct MatchLine {
+// A match line of a calendar as the model sees it, with what the merge
+// needs to know of it.
+struct ModelLine {
   std::string text;     // as read, without its newline
   long offset;          // 3 minus the digits of the match number
   int year_offset;      // 0 for two-digit years, 2 for four
@@ -91,8 +92,8 @@ struct MatchLine {
 };
 
 // The match lines of a calendar whose years have `year_digits` digits.
-inline std::vector<MatchLine> match_lines(std::string_view calendar, int year_digits) {
-  std::vector<MatchLine> found;
+inline std::vector<ModelLine> match_lines(std::string_view calendar, int year_digits) {
+  std::vector<ModelLine> found;
   long offset = 0;
   for (const std::string& line : lines_of(calendar, true)) {
     if (line.size() < 2 || !digit(line[0]) || !(digit(line[1]) || line[1] == ' ')) continue;
@@ -121,7 +122,7 @@ struct Verdict {
   int sign = 0;  // -1: the first line is earlier, 1: the second
 };
 
-inline int compared_char(const MatchLine& l, int level) {
+inline int compared_char(const ModelLine& l, int level) {
   static const long kIndex[10] = {10, 11, 7, 8, 4, 5, 13, 14, 16, 17};
   static const bool kAfterYear[10] = {true,  true, false, false, false,
                                       false, true, true,  true,  true};
@@ -131,7 +132,7 @@ inline int compared_char(const MatchLine& l, int level) {
   return i == size ? '\n' : 0;
 }
 
-inline Verdict compare(const MatchLine& l1, const MatchLine& l2) {
+inline Verdict compare(const ModelLine& l1, const ModelLine& l2) {
   for (int level = 0; level < 10; ++level) {
     int c1 = compared_char(l1, level);
     int c2 = compared_char(l2, level);
@@ -144,13 +145,13 @@ inline Verdict compare(const MatchLine& l1, const MatchLine& l2) {
 // merge rules say, with the calendar (1 or 2) of each line written.
 struct Merged {
   std::string text;
-  std::vector<const MatchLine*> order;
+  std::vector<const ModelLine*> order;
   std::vector<int> from;
 };
 
-inline Merged merge_of(const std::vector<MatchLine>& in1, const std::vector<MatchLine>& in2) {
+inline Merged merge_of(const std::vector<ModelLine>& in1, const std::vector<ModelLine>& in2) {
   Merged merged;
-  auto put = [&](const MatchLine& l, int input) {
+  auto put = [&](const ModelLine& l, int input) {
     merged.text += l.written + "\n";
     merged.order.push_back(&l);
     merged.from.push_back(input);
@@ -176,15 +177,15 @@ inline Merged merge_of(const std::vector<MatchLine>& in1, const std::vector<Matc
   return merged;
 }
 
-inline bool ordered(const std::vector<const MatchLine*>& lines) {
+inline bool ordered(const std::vector<const ModelLine*>& lines) {
   for (std::size_t k = 1; k < lines.size(); ++k)
     if (compare(*lines[k - 1], *lines[k]).sign > 0) return false;
   return true;
 }
 
-inline std::vector<const MatchLine*> pointers(const std::vector<MatchLine>& lines) {
-  std::vector<const MatchLine*> all;
-  for (const MatchLine& l : lines) all.push_back(&l);
+inline std::vector<const ModelLine*> pointers(const std::vector<ModelLine>& lines) {
+  std::vector<const ModelLine*> all;
+  for (const ModelLine& l : lines) all.push_back(&l);
   return all;
 }
 
