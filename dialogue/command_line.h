@@ -21,7 +21,7 @@ struct CommandLine {
   bool operator==(const CommandLine&) const = default;
 };
 
-// Reads the arguments after the program's name as getopt_long does: short
+// Reads the arguments after the program's name with getopt_long: short
 // options grouped (-fx, -a4, -hV), a value attached or in the next argument
 // (-o FILE, --uscita=FILE, --uscita FILE), long names abbreviated while
 // unambiguous (--form=x), options and calendars in any order, only calendars
@@ -34,6 +34,7 @@ struct CommandLine {
 // is an error even beside --help; the calendars, and how many values --anni
 // has, are checked only when neither --help nor --version is given. Without
 // arguments (argc 1) too few calendars are named: the dialogue is the caller's.
+// getopt_long keeps its state in globals, so one call at a time.
 std::variant<CommandLine, int> parse_command_line(int argc, const char* const argv[],
                                                   std::ostream& out, std::ostream& err);
 

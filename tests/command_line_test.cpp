@@ -65,6 +65,7 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
       {"--pippo=3 a b", 2, "", "opzione sconosciuta: '--pippo=3'"},
       {"--=x a b", 2, "", "opzione sconosciuta: '--=x'"},
       {"a b -hz", 2, "", "opzione sconosciuta: '-z'"},
+      {"-h-vers a b", 2, "", "opzione sconosciuta: '--'"},
       {"-\xC3\xA8 a b", 2, "", "opzione sconosciuta: '-\xC3\xA8'"},
       {"--help=x", 2, "", "--help non accetta un valore"},
       {"a b -f", 2, "", "manca il valore di -f"},
