@@ -47,6 +47,10 @@ constexpr std::string_view kUsage =
     "                       sullo standard output\n"
     "  -d, --durata=MINUTI  la durata di ogni gara nel formato i, in minuti da 1 a\n"
     "                       10080 (una settimana); 120 se manca\n"
+    "  -s, --ordina         ordina per data e ora le righe di gara di ogni\n"
+    "                       calendario prima dell'unione (a pari data e ora resta\n"
+    "                       l'ordine del file); per questo tiene in memoria le\n"
+    "                       righe di gara di ogni calendario\n"
     "  -h, --help           mostra questo aiuto ed esce\n"
     "  -V, --version        mostra la versione ed esce\n"
     "\n"
@@ -61,11 +65,12 @@ constexpr std::string_view kVersion = "unisci-calendari " UNISCI_VERSION "\n";
 constexpr int kLongestDuration = 7 * 24 * 60;  // minutes: a week
 
 // getopt_long's options: each long name answers with its short letter.
-constexpr std::array<option, 7> kOptions{{
+constexpr std::array<option, 8> kOptions{{
     {"formato", required_argument, nullptr, 'f'},
     {"anni", required_argument, nullptr, 'a'},
     {"uscita", required_argument, nullptr, 'o'},
     {"durata", required_argument, nullptr, 'd'},
+    {"ordina", no_argument, nullptr, 's'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -73,7 +78,7 @@ constexpr std::array<option, 7> kOptions{{
 // The leading '-' has getopt_long answer kCalendar for each calendar, in its
 // place among the options, whatever POSIXLY_CORRECT says; the ':' after it has
 // it answer ':' rather than '?' for a missing value, and write nothing.
-constexpr const char* kShortOptions = "-:f:a:o:d:hV";
+constexpr const char* kShortOptions = "-:f:a:o:d:shV";
 constexpr int kCalendar = 1;
 
 // No two long names start with the same letter, so that any beginning of one,
@@ -148,6 +153,7 @@ std::string apply(int letter, std::string_view value, Reading& reading) {
                std::to_string(kLongestDuration) + ")";
       return {};
     }
+    case 's': line.sort_calendars = true; return {};
     case 'h':
       if (reading.answer.empty()) reading.answer = kUsage;
       return {};

@@ -16,6 +16,7 @@ struct CommandLine {
   std::vector<int> year_digits{};  // 2 or 4, one per calendar; empty: found from each calendar
   std::string output{};            // the result's file; empty or "-": standard output
   int duration_minutes = 120;      // of each match, for the iCalendar form
+  bool sort_calendars = false;     // each calendar's match lines by date and time, before the merge
   std::vector<std::string> calendars{};  // at least two, in their order; "-": standard input
 
   bool operator==(const CommandLine&) const = default;

@@ -13,7 +13,8 @@ namespace unisci {
 void PrintTo(const CommandLine& line, std::ostream* out) {
   *out << "{form " << line.form << ", years";
   for (int digits : line.year_digits) *out << ' ' << digits;
-  *out << ", output '" << line.output << "', duration " << line.duration_minutes << ", calendars";
+  *out << ", output '" << line.output << "', duration " << line.duration_minutes
+       << (line.sort_calendars ? ", sorted" : "") << ", calendars";
   for (const std::string& calendar : line.calendars) *out << " '" << calendar << "'";
   *out << '}';
 }
@@ -57,6 +58,8 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
       {"-d 60 a b", Line{.duration_minutes = 60, .calendars = ab}, "", ""},
       {"--durata=10080 -d1 a b", Line{.duration_minutes = 1, .calendars = ab}, "", ""},
       {"-- -f -", Line{.calendars = {"-f", "-"}}, "", ""},
+      {"-sfx a b", Line{.form = 'x', .sort_calendars = true, .calendars = ab}, "", ""},
+      {"a --ord b", Line{.sort_calendars = true, .calendars = ab}, "", ""},
       {"--help", 0, usage, ""},
       {"-hV", 0, usage, ""},
       {"--vers --help a", 0, version, ""},
