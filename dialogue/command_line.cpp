@@ -1,9 +1,10 @@
 #include "dialogue/command_line.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -46,6 +47,10 @@ constexpr std::string_view kUsage =
     "                       sullo standard output\n"
     "  -d, --durata=MINUTI  la durata di ogni gara nel formato i, in minuti da 1 a\n"
     "                       10080 (una settimana); 120 se manca\n"
+    "  -s, --ordina         ordina per data e ora le righe di gara di ogni\n"
+    "                       calendario prima dell'unione (a pari data e ora resta\n"
+    "                       l'ordine del file); per questo tiene in memoria le\n"
+    "                       righe di gara di ogni calendario\n"
     "  -h, --help           mostra questo aiuto ed esce\n"
     "  -V, --version        mostra la versione ed esce\n"
     "\n"
@@ -59,51 +64,40 @@ constexpr std::string_view kVersion = "unisci-calendari " UNISCI_VERSION "\n";
 
 constexpr int kLongestDuration = 7 * 24 * 60;  // minutes: a week
 
-enum class Option { Form, YearDigits, Output, Duration, Help, Version };
-
-struct OptionName {
-  char short_name;
-  std::string_view long_name;
-  Option option;
-};
-
-constexpr std::array<OptionName, 6> kOptions{{
-    {'f', "formato", Option::Form},
-    {'a', "anni", Option::YearDigits},
-    {'o', "uscita", Option::Output},
-    {'d', "durata", Option::Duration},
-    {'h', "help", Option::Help},
-    {'V', "version", Option::Version},
+// getopt_long's options: each long name answers with its short letter.
+constexpr std::array<option, 8> kOptions{{
+    {"formato", required_argument, nullptr, 'f'},
+    {"anni", required_argument, nullptr, 'a'},
+    {"uscita", required_argument, nullptr, 'o'},
+    {"durata", required_argument, nullptr, 'd'},
+    {"ordina", no_argument, nullptr, 's'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
 }};
+// The leading '-' has getopt_long answer kCalendar for each calendar, in its
+// place among the options, whatever POSIXLY_CORRECT says; the ':' after it has
+// it answer ':' rather than '?' for a missing value, and write nothing.
+constexpr const char* kShortOptions = "-:f:a:o:d:shV";
+constexpr int kCalendar = 1;
 
 // No two long names start with the same letter, so that any beginning of one,
 // as getopt_long takes it, names that option alone.
 constexpr bool long_names_start_apart() {
-  for (std::size_t i = 0; i < kOptions.size(); ++i)
-    for (std::size_t j = i + 1; j < kOptions.size(); ++j)
-      if (kOptions[i].long_name[0] == kOptions[j].long_name[0]) return false;
+  for (std::size_t i = 0; kOptions[i].name != nullptr; ++i)
+    for (std::size_t j = i + 1; kOptions[j].name != nullptr; ++j)
+      if (kOptions[i].name[0] == kOptions[j].name[0]) return false;
   return true;
 }
 static_assert(long_names_start_apart());
 
-bool takes_value(Option option) {
-  return option != Option::Help && option != Option::Version;
+// The option whose short letter is `letter`, or null.
+const option* find_option(int letter) {
+  const auto* last = kOptions.end() - 1;  // the closing null entry, whose letter is 0
+  const auto* found =
+      std::find_if(kOptions.begin(), last, [letter](const option& o) { return o.val == letter; });
+  return found == last ? nullptr : found;
 }
-
-// The arguments after the program's name, taken one at a time.
-class Arguments {
- public:
-  Arguments(int argc, const char* const argv[])
-      : next_(argc > 0 ? argv + 1 : argv), end_(argc > 0 ? argv + argc : argv) {}
-  std::optional<std::string_view> next() {
-    if (next_ == end_) return std::nullopt;
-    return *next_++;
-  }
-
- private:
-  const char* const* next_;
-  const char* const* end_;
-};
 
 // The command line as read so far.
 struct Reading {
@@ -131,11 +125,13 @@ std::string read_year_digits(std::string_view value, std::vector<int>& year_digi
   }
 }
 
-// Sets what `option` asks for with `value`; the message of a wrong value, if any.
-std::string apply(Option option, std::string_view value, Reading& reading) {
+// Sets what getopt_long's answer `letter` asks for with `value`, a calendar
+// for kCalendar; the message of a wrong value, if any.
+std::string apply(int letter, std::string_view value, Reading& reading) {
   CommandLine& line = reading.line;
-  switch (option) {
-    case Option::Form: {
+  switch (letter) {
+    case kCalendar: line.calendars.emplace_back(value); return {};
+    case 'f': {
       constexpr std::string_view kForms = "twxhiTWXHI";
       const std::size_t at = value.size() == 1 ? kForms.find(value[0]) : std::string_view::npos;
       if (at == std::string_view::npos)
@@ -143,12 +139,12 @@ std::string apply(Option option, std::string_view value, Reading& reading) {
       line.form = kForms[at % 5];  // a capital letter as its small one
       return {};
     }
-    case Option::YearDigits: return read_year_digits(value, line.year_digits);
-    case Option::Output:
+    case 'a': return read_year_digits(value, line.year_digits);
+    case 'o':
       if (value.empty()) return "nome di file vuoto per --uscita";
       line.output = value;
       return {};
-    case Option::Duration: {
+    case 'd': {
       const char* end = value.data() + value.size();
       const auto [stop, fault] = std::from_chars(value.data(), end, line.duration_minutes);
       if (fault != std::errc() || stop != end || line.duration_minutes < 1 ||
@@ -157,75 +153,75 @@ std::string apply(Option option, std::string_view value, Reading& reading) {
                std::to_string(kLongestDuration) + ")";
       return {};
     }
-    case Option::Help:
+    case 's': line.sort_calendars = true; return {};
+    case 'h':
       if (reading.answer.empty()) reading.answer = kUsage;
       return {};
-    case Option::Version:
+    case 'V':
       if (reading.answer.empty()) reading.answer = kVersion;
       return {};
+    default: return {};  // getopt_long answers only the letters of kShortOptions
   }
-  return {};
 }
 
-// Reads "--name", "--name=value" or "--name value"; the usage error, if any.
-std::string read_long_option(std::string_view argument, Arguments& arguments, Reading& reading) {
-  const std::size_t equals = argument.find('=');
-  const std::string_view name = argument.substr(2, equals - 2);
-  const auto* found = std::find_if(kOptions.begin(), kOptions.end(), [name](const OptionName& o) {
-    return !name.empty() && o.long_name.starts_with(name);
-  });
-  if (found == kOptions.end()) return "opzione sconosciuta: " + quoted(argument);
-  const OptionName& option = *found;
-  const std::string full_name = "--" + std::string(option.long_name);
-  if (!takes_value(option.option)) {
-    if (equals != std::string_view::npos) return full_name + " non accetta un valore";
-    return apply(option.option, {}, reading);
+// The message for getopt_long's '?' or ':' about optopt, met in `argument`.
+// The option, not the answer, tells a missing value from an unwanted one:
+// glibc answers '?' for "--help=x", mingw-w64 ':'.
+std::string option_error(std::string_view argument) {
+  const bool long_name = argument.starts_with("--");
+  const option* known = find_option(optopt);
+  if (known == nullptr) {
+    // A long name, or a byte of a multibyte character, is named with the whole argument.
+    const bool whole = long_name || static_cast<unsigned char>(optopt) >= 0x80;
+    return "opzione sconosciuta: " +
+           quoted(whole ? std::string(argument) : std::string{'-', static_cast<char>(optopt)});
   }
-  const std::optional<std::string_view> value =
-      equals != std::string_view::npos ? argument.substr(equals + 1) : arguments.next();
-  if (!value) return "manca il valore di " + full_name;
-  return apply(option.option, *value, reading);
+  const std::string name =
+      long_name ? std::string("--") + known->name : std::string{'-', static_cast<char>(optopt)};
+  if (known->has_arg == no_argument) return name + " non accetta un valore";
+  return "manca il valore di " + name;
 }
 
-// Reads a group of short options, "-hV", "-fx", "-f x"; the usage error, if any.
-std::string read_short_options(std::string_view argument, Arguments& arguments, Reading& reading) {
-  for (std::size_t at = 1; at < argument.size(); ++at) {
-    const char letter = argument[at];
-    const auto* option =
-        std::find_if(kOptions.begin(), kOptions.end(),
-                     [letter](const OptionName& o) { return o.short_name == letter; });
-    // A byte of a multibyte character is named with the whole argument.
-    if (option == kOptions.end())
-      return "opzione sconosciuta: " + quoted(static_cast<unsigned char>(letter) < 0x80
-                                                  ? std::string{'-', letter}
-                                                  : std::string(argument));
-    if (!takes_value(option->option)) {
-      if (std::string error = apply(option->option, {}, reading); !error.empty()) return error;
-      continue;
-    }
-    const std::optional<std::string_view> value =
-        at + 1 < argument.size() ? argument.substr(at + 1) : arguments.next();
-    if (!value) return std::string("manca il valore di -") + letter;
-    return apply(option->option, *value, reading);
+// Whether the short options of `argument` ("-hV", "-fx") hold a '-' where a
+// letter belongs: an unknown option to glibc, while mingw-w64's getopt_long
+// reads the rest as a long name ("-h-vers" as -h --version).
+bool has_dash_among_letters(std::string_view argument) {
+  if (argument.size() < 2 || argument[0] != '-' || argument[1] == '-') return false;
+  for (const char letter : argument.substr(1)) {
+    if (letter == '-') return true;
+    const option* known = find_option(letter);
+    if (known == nullptr || known->has_arg != no_argument) return false;  // the rest is a value
   }
-  return {};
+  return false;
 }
 
 // Reads every argument, options and calendars; the first usage error, if any.
-std::string read_arguments(Arguments arguments, Reading& reading) {
-  bool options_ended = false;
-  while (const std::optional<std::string_view> argument = arguments.next()) {
-    std::string error;
-    if (options_ended || argument->size() < 2 || argument->front() != '-')
-      reading.line.calendars.emplace_back(*argument);
-    else if (*argument == "--")
-      options_ended = true;
-    else if (argument->starts_with("--"))
-      error = read_long_option(*argument, arguments, reading);
-    else
-      error = read_short_options(*argument, arguments, reading);
-    if (!error.empty()) return error;
+std::string read_arguments(int argc, const char* const argv[], Reading& reading) {
+  // getopt_long takes modifiable arguments, which it may reorder, with a name
+  // first and a null last, as main has them: mingw-w64's reads the null as a
+  // missing value.
+  std::vector<std::string> copies{"unisci-calendari"};
+  if (argc > 1) copies.insert(copies.end(), argv + 1, argv + argc);
+  std::vector<char*> arguments;
+  arguments.reserve(copies.size() + 1);
+  for (std::string& copy : copies) arguments.push_back(copy.data());
+  arguments.push_back(nullptr);
+  const int count = static_cast<int>(copies.size());
+  // getopt_long keeps its place in globals: optind 0 starts it afresh.
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    const int at = std::max(optind, 1);  // the argument being read
+    if (at < count && has_dash_among_letters(arguments[at])) return "opzione sconosciuta: '--'";
+    const int letter =
+        getopt_long(count, arguments.data(), kShortOptions, kOptions.data(), nullptr);
+    if (letter == -1) break;
+    if (letter == '?' || letter == ':') return option_error(arguments[at]);
+    if (std::string error = apply(letter, optarg != nullptr ? optarg : "", reading); !error.empty())
+      return error;
   }
+  // Calendars only, after "--".
+  for (int at = optind; at < count; ++at) reading.line.calendars.emplace_back(arguments[at]);
   return {};
 }
 
@@ -249,7 +245,7 @@ std::string check_calendars(CommandLine& line) {
 std::variant<CommandLine, int> parse_command_line(int argc, const char* const argv[],
                                                   std::ostream& out, std::ostream& err) {
   Reading reading;
-  std::string error = read_arguments(Arguments(argc, argv), reading);
+  std::string error = read_arguments(argc, argv, reading);
   if (error.empty() && reading.answer.empty()) error = check_calendars(reading.line);
   if (!error.empty()) {
     err << "unisci-calendari: " << error << "\nPer l'aiuto: unisci-calendari --help\n";

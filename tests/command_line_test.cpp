@@ -13,7 +13,8 @@ namespace unisci {
 void PrintTo(const CommandLine& line, std::ostream* out) {
   *out << "{form " << line.form << ", years";
   for (int digits : line.year_digits) *out << ' ' << digits;
-  *out << ", output '" << line.output << "', duration " << line.duration_minutes << ", calendars";
+  *out << ", output '" << line.output << "', duration " << line.duration_minutes
+       << (line.sort_calendars ? ", sorted" : "") << ", calendars";
   for (const std::string& calendar : line.calendars) *out << " '" << calendar << "'";
   *out << '}';
 }
@@ -57,6 +58,8 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
       {"-d 60 a b", Line{.duration_minutes = 60, .calendars = ab}, "", ""},
       {"--durata=10080 -d1 a b", Line{.duration_minutes = 1, .calendars = ab}, "", ""},
       {"-- -f -", Line{.calendars = {"-f", "-"}}, "", ""},
+      {"-sfx a b", Line{.form = 'x', .sort_calendars = true, .calendars = ab}, "", ""},
+      {"a --ord b", Line{.sort_calendars = true, .calendars = ab}, "", ""},
       {"--help", 0, usage, ""},
       {"-hV", 0, usage, ""},
       {"--vers --help a", 0, version, ""},
@@ -65,6 +68,7 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
       {"--pippo=3 a b", 2, "", "opzione sconosciuta: '--pippo=3'"},
       {"--=x a b", 2, "", "opzione sconosciuta: '--=x'"},
       {"a b -hz", 2, "", "opzione sconosciuta: '-z'"},
+      {"-h-vers a b", 2, "", "opzione sconosciuta: '--'"},
       {"-\xC3\xA8 a b", 2, "", "opzione sconosciuta: '-\xC3\xA8'"},
       {"--help=x", 2, "", "--help non accetta un valore"},
       {"a b -f", 2, "", "manca il valore di -f"},
