@@ -16,6 +16,8 @@ int run_command_line(const CommandLine& command_line, Console& console, Folder& 
   job.form = find_form(command_line.form);
   if (command_line.output != "-") job.result = command_line.output;
   job.duration_minutes = command_line.duration_minutes;
+  if (command_line.sort_calendars) job.order = LineOrder::ByDateAndTime;
+  job.offers_sorting = true;
   JobPlace place{[&console](const std::string& message) { console.report(message); }, folder,
                  &standard_input, &standard_output};
   std::vector<std::ptrdiff_t> number_offsets;

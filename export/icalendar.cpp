@@ -229,8 +229,11 @@ ICalendarExport::ICalendarExport(TextWriter& out, ICalendarSettings settings)
   duration_ += "\r\n";
 
   out_.write(kOpening);
-  write_text("NAME", settings.name);
-  write_text("X-WR-CALNAME", settings.name);
+  // The name comes from a file name, which may be in Windows-1252 too.
+  std::string buffer;
+  std::string_view name = as_utf8(settings.name, Encoding::Unknown, buffer);
+  write_text("NAME", name);
+  write_text("X-WR-CALNAME", name);
   out_.write(kTimeZone);
 }
 

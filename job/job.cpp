@@ -202,7 +202,8 @@ std::int64_t merge_into(const Job& job, JobPlace& place, std::vector<OpenCalenda
     const CalendarSpec& spec = job.calendars[i];
     int year_digits =
         spec.year_digits == kFindYearDigits ? calendar.survey.year_digits : spec.year_digits;
-    calendar.warnings = std::make_unique<WarningsOf>(place, spec.name, job.offers_sorting);
+    calendar.warnings =
+        std::make_unique<WarningsOf>(place, calendar.source->name(), job.offers_sorting);
     inputs.push_back(&calendar.input.emplace(
         *calendar.source, CalendarSettings{static_cast<int>(i), year_digits, number_offsets[i],
                                            calendar.warnings.get(), job.order}));

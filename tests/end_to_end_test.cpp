@@ -240,9 +240,61 @@ TEST(CommandLine, MergesTheCalendarsItNames) {
     Files made;
     std::string err;
     int status;
+    Files before = {};  // beside the calendars
   };
+  const std::string kInputIsOutput = "unisci-calendari: impossibile scrivere ";
+  // Standard input whose first match line, with a four-digit year, stands
+  // past its first MiB.
+  const std::string kLateLine =
+      std::string(3 << 19, '\n') + "10 07/09/2008 18:00 Lecce Epsilon - Zeta\n";
+  const std::string kTwoOutOfOrder = "2 14/09/08 20:45 Bari B\n1 07/09/08 15:00 Roma A\n";
   const std::vector<Case> cases{
       {"calendario1.txt calendario2.txt", "", kExampleMerged, {}, "", 0},
+      {"- calendario1.txt",
+       kLateLine,
+       "1 07/09/08 15:00 Roma Alfa - Beta\n10 07/09/08 18:00 Lecce Epsilon - Zeta\n\n"
+       "2 14/09/08 20:45 Bari Gamma - Delta\n",
+       {},
+       "",
+       0},
+      {"--ordina - calendario2.txt",
+       kTwoOutOfOrder,
+       "1 07/09/08 15:00 Roma A\n10 07/09/08 18:00 Lecce Epsilon - Zeta\n\n"
+       "11 10/09/08 15:00 Siena Eta - Theta\n\n2 14/09/08 20:45 Bari B\n",
+       {},
+       "",
+       0},
+      {"- calendario2.txt",
+       kTwoOutOfOrder,
+       "10 07/09/08 18:00 Lecce Epsilon - Zeta\n\n11 10/09/08 15:00 Siena Eta - Theta\n\n"
+       "2 14/09/08 20:45 Bari B\n1 07/09/08 15:00 Roma A\n",
+       {},
+       "unisci-calendari: attenzione: standard input, riga 2: 07/09/08 15:00 viene prima di "
+       "14/09/08 20:45, la gara precedente: il calendario non segue l'ordine delle date e le sue "
+       "gare restano nel loro ordine (con --ordina le gare di ogni calendario vanno in ordine)\n",
+       0},
+      // An output that is a calendar, whatever names it, standard streams
+      // included, is refused before anything is written.
+      {"-o /dev/stdin - calendario2.txt",
+       kExample1,
+       "",
+       {},
+       kInputIsOutput + "/dev/stdin: coincide con lo standard input\n",
+       1},
+      {"calendario1.txt calendario2.txt >> calendario1.txt",
+       "",
+       "",
+       {},
+       kInputIsOutput + "sullo standard output: coincide con calendario1.txt\n",
+       1},
+      // -o naming standard output's own file writes there as it is.
+      {"-o /dev/stdout calendario1.txt calendario2.txt >> log.txt",
+       "",
+       "",
+       {{"log.txt", "prima\n" + kExampleMerged}},
+       "",
+       0,
+       {{"log.txt", "prima\n"}}},
       {"-a2,4 --formato=X calendario1.txt calendario2.txt", "", kExampleTable, {}, "", 0},
       {"-fh -o pagina.html -- calendario1.txt calendario2.txt",
        "",
@@ -275,9 +327,10 @@ TEST(CommandLine, MergesTheCalendarsItNames) {
     SCOPED_TRACE(c.arguments);
     ScratchFolder folder;
     Files expected{{"calendario1.txt", kExample1}, {"calendario2.txt", kExample2}};
+    expected.insert(c.before.begin(), c.before.end());
     for (const auto& [name, content] : expected) folder.write(name, content);
     ProgramRun run = folder.run(c.input, "C", StandardOutput::Pipe, c.arguments);
-    expected.insert(c.made.begin(), c.made.end());
+    for (const auto& [name, content] : c.made) expected[name] = content;
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.err, c.err);
     EXPECT_EQ(run.status, c.status);

@@ -161,11 +161,12 @@ TEST(ICalendar, TextEscapedControlsLeftOutCharactersConverted) {
   // The whole event of a line without place and match, from standard input.
   // Its UID must not change from one version to the next.
   ICalendarSettings named = two_calendars();
-  named.name = "Serie A; 2008\n";
+  named.name = "Serie A; 2008 Forl\xEC\n";
   named.files[0] = "-";
   std::string ics = ics_of({{"1 07/09/08 15:00"}}, named);
   EXPECT_EQ(ics.substr(ics.find("\r\nNAME:"), ics.find("X-WR-TIMEZONE") - ics.find("\r\nNAME:")),
-            "\r\nNAME:Serie A\\; 2008\\n\r\nX-WR-CALNAME:Serie A\\; 2008\\n\r\n");
+            "\r\nNAME:Serie A\\; 2008 Forl\xC3\xAC\\n\r\nX-WR-CALNAME:Serie A\\; 2008 "
+            "Forl\xC3\xAC\\n\r\n");
   EXPECT_EQ(ics.substr(ics.find("BEGIN:VEVENT")),
             "BEGIN:VEVENT\r\nUID:8e159328-f324-5c74-a18b-c3274ca88f7c\r\n"
             "DTSTAMP:20231114T221320Z\r\nDTSTART;TZID=Europe/Rome:20080907T150000\r\n"
