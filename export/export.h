@@ -26,6 +26,10 @@ struct ExportForm {
   bool escape_markup;             // write & < > as character references
   bool declares_charset;          // a head line naming the charset follows
                                   // the opening's first line
+  // Writes the row of a merged line handed in two pieces, numbered
+  // `row_number`; `joined` is room for the line in one piece.
+  void (*write_row)(TextWriter& out, std::string_view head, std::string_view tail,
+                    std::int64_t row_number, std::string& joined);
 };
 
 // "calendario.xls": tab-separated columns, numbered rows, no heading.
