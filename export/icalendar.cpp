@@ -297,7 +297,6 @@ void ICalendarExport::match_line(const MergedLine& line) {
   line_ += source.category;
   write_folded(line_);
   out_.write("END:VEVENT\r\n");
-  ++event_count_;
 }
 
 void ICalendarExport::close() {

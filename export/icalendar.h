@@ -56,9 +56,6 @@ class ICalendarExport : public LineSink {
   // Ends the calendar and closes `out`. Throws FileError.
   void close() override;
 
-  // The events written so far.
-  std::int64_t event_count() const { return event_count_; }
-
  private:
   // How many times each 64-bit fingerprint came before.
   class RepeatCounter {
@@ -98,7 +95,6 @@ class ICalendarExport : public LineSink {
   std::string stamp_;     // "DTSTAMP:...\r\n"
   std::string duration_;  // "DURATION:...\r\n"
   RepeatCounter repeats_;
-  std::int64_t event_count_ = 0;
   // Reused for every line, so that a line costs no allocation.
   std::string number_;
   std::string place_;
