@@ -85,9 +85,10 @@ class InputCalendar {
     SortKey key;
   };
 
-  bool next_match_line(std::string_view& line);
-  void take(const MatchLine& line, std::int64_t line_number);
-  void check(const MatchLine& line, std::int64_t line_number);
+  bool read_match_line();
+  bool take_kept();
+  void note_other_line(std::string_view line);
+  void check(const MatchLine& line, const SortKey& previous);
   void read_in_order();
   void end();
 

@@ -143,16 +143,6 @@ std::optional<LocalDateTime> MatchLine::start() const {
   return t;
 }
 
-bool MatchLine::in_layout() const {
-  SortKey k = key();
-  auto digits = [](std::uint64_t bytes, int count) {
-    for (int i = 0; i < count; ++i, bytes >>= 8)
-      if (!is_digit(static_cast<char>((bytes ^ 0x80) & 0xFF))) return false;
-    return true;
-  };
-  return digits(k.date, 6) && digits(k.time, 4);
-}
-
 MatchFields MatchLine::fields() const {
   Cells cells{};
   cut_cells(text_, cells);

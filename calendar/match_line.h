@@ -104,6 +104,11 @@ inline Order compare(const SortKey& first, const SortKey& second) {
   return Order::Tie;
 }
 
+// Whether `first` comes before `second`, by date and time.
+inline bool before(const SortKey& first, const SortKey& second) {
+  return first.date != second.date ? first.date < second.date : first.time < second.time;
+}
+
 // The line as written, in two pieces: with four-digit years the two century
 // digits are left out, so every written date has a two-digit year; the second
 // piece is empty otherwise.
@@ -116,6 +121,23 @@ inline WrittenPieces without_century(std::string_view line, std::ptrdiff_t numbe
   auto century = static_cast<std::size_t>(10 - number_offset);
   if (year_digits != 4 || century >= line.size()) return {line, {}};
   return {line.substr(0, century), line.substr(std::min(century + 2, line.size()))};
+}
+
+// Whether every compared character of `key` is a digit. The calendars ask it
+// of every match line until one fails, so it tests each half of the key at
+// once: a byte is a digit if neither it, nor it plus 0x46, nor it minus
+// 0x30 has its top bit set (a borrow or carry between bytes comes only from
+// a byte that fails by itself). A loop over the ten bytes cost the text form
+// a tenth of its processor time.
+inline bool all_digits(const SortKey& key) {
+  auto digits = [](std::uint64_t characters, std::uint64_t ones) {
+    std::uint64_t fails = characters | (characters + 0x46 * ones) | (characters - 0x30 * ones);
+    return (fails & 0x80 * ones) == 0;
+  };
+  constexpr std::uint64_t kSixOnes = 0x010101010101;
+  constexpr std::uint64_t kFourOnes = 0x01010101;
+  return digits(key.date ^ 0x80 * kSixOnes, kSixOnes) &&
+         digits(std::uint64_t{key.time} ^ 0x80 * kFourOnes, kFourOnes);
 }
 
 // The key as a calendar writes its date and time, DD/MM/YY HH:MM, for
@@ -188,7 +210,7 @@ class MatchLine {
   // there, or if the date or the time does not exist.
   std::optional<LocalDateTime> start() const;
   // Whether the line has digits wherever its date and time are compared.
-  bool in_layout() const;
+  bool in_layout() const { return all_digits(key()); }
   // The line's cells by the column rule.
   MatchFields fields() const;
 

@@ -7,6 +7,7 @@
 // one source has ended, the rest of the other follows.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -67,7 +68,10 @@ template <class First, class Second>
 class Merge final : public MergedLines {
  public:
   Merge(First& first, Second& second, std::vector<bool> converted = {})
-      : first_(first), second_(second), converted_(std::move(converted)) {
+      : first_(first),
+        second_(second),
+        converted_(std::move(converted)),
+        converts_(std::find(converted_.begin(), converted_.end(), true) != converted_.end()) {
     choose();
   }
 
@@ -110,8 +114,10 @@ class Merge final : public MergedLines {
     from_first_ = from_first;
     then_ = then;
     current_ = from_first ? &first_.line() : &second_.line();
-    auto calendar = static_cast<std::size_t>(current_->origin.calendar);
-    if (calendar < converted_.size() && converted_[calendar]) convert();
+    if (converts_) {
+      auto calendar = static_cast<std::size_t>(current_->origin.calendar);
+      if (calendar < converted_.size() && converted_[calendar]) convert();
+    }
   }
 
   void convert() {
@@ -125,6 +131,7 @@ class Merge final : public MergedLines {
   First& first_;
   Second& second_;
   std::vector<bool> converted_;
+  bool converts_;  // some calendar's lines are converted
   const MergedLine* current_ = nullptr;
   bool from_first_ = true;
   bool tie_ = false;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "job/forms.h"
+
 namespace unisci {
 
 namespace {
@@ -132,11 +134,10 @@ std::string apply(int letter, std::string_view value, Reading& reading) {
   switch (letter) {
     case kCalendar: line.calendars.emplace_back(value); return {};
     case 'f': {
-      constexpr std::string_view kForms = "twxhiTWXHI";
-      const std::size_t at = value.size() == 1 ? kForms.find(value[0]) : std::string_view::npos;
-      if (at == std::string_view::npos)
-        return "formato sconosciuto: " + quoted(value) + " (t, w, x, h o i)";
-      line.form = kForms[at % 5];  // a capital letter as its small one
+      const Form* form = value.size() == 1 ? find_form(value[0]) : nullptr;
+      if (form == nullptr)
+        return "formato sconosciuto: " + quoted(value) + " (" + form_letters() + ")";
+      line.form = form->letter;
       return {};
     }
     case 'a': return read_year_digits(value, line.year_digits);

@@ -12,7 +12,9 @@ namespace unisci {
 
 // What a valid command line asks for.
 struct CommandLine {
-  char form = 't';                 // the result's form: t, w, x, h or i, lower case
+  // The result's form, a letter of the forms' table in lower case; 0 if not
+  // given: then the output file's extension, or t.
+  char form = 0;
   std::vector<int> year_digits{};  // 2 or 4, one per calendar; empty: found from each calendar
   std::string output{};            // the result's file; empty or "-": standard output
   int duration_minutes = 120;      // of each match, for the iCalendar form

@@ -13,7 +13,9 @@ int run_command_line(const CommandLine& command_line, Console& console, Folder& 
         command_line.year_digits.empty() ? kFindYearDigits : command_line.year_digits[i];
     job.calendars.push_back({command_line.calendars[i], year_digits});
   }
-  job.form = find_form(command_line.form);
+  // Without a form, the result file's extension tells it.
+  job.form = command_line.form != 0 ? find_form(command_line.form)
+                                    : &form_for_file(command_line.output);
   if (command_line.output != "-") job.result = command_line.output;
   job.duration_minutes = command_line.duration_minutes;
   if (command_line.sort_calendars) job.order = LineOrder::ByDateAndTime;

@@ -58,10 +58,13 @@ std::unique_ptr<LineSink> icalendar_sink(ByteSink& out, const FormSettings& sett
 }  // namespace
 
 const std::vector<Form>& forms() {
+  // One row per form; the dialogue's files and closing lines are its users'.
   static const std::vector<Form> kForms{
-      {'t', "calendario.txt", false, text_sink},       {'w', "calendario.doc", false, text_sink},
-      {'x', "calendario.xls", true, spreadsheet_sink}, {'h', "calendario.html", true, page_sink},
-      {'i', "calendario.ics", false, icalendar_sink},
+      {'t', "calendario.txt", false, ".txt ", text_sink},
+      {'w', "calendario.doc", false, ".doc ", text_sink},
+      {'x', "calendario.xls", true, ".xls ", spreadsheet_sink},
+      {'h', "calendario.html", true, ".htm .html ", page_sink},
+      {'i', "calendario.ics", false, ".ics ", icalendar_sink},
   };
   return kForms;
 }
@@ -71,6 +74,20 @@ const Form* find_form(char letter) {
   for (const Form& form : forms())
     if (form.letter == lower) return &form;
   return nullptr;
+}
+
+const Form& form_for_file(std::string_view name) {
+  std::size_t dot = name.rfind('.');
+  std::size_t folder = name.find_last_of("/\\");
+  if (dot != name.npos && (folder == name.npos || dot > folder)) {
+    std::string extension;
+    for (char c : name.substr(dot))
+      extension += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    extension += ' ';
+    for (const Form& form : forms())
+      if (form.extensions.find(extension) != std::string_view::npos) return form;
+  }
+  return merged_text_form();
 }
 
 const Form& merged_text_form() {

@@ -32,6 +32,9 @@ struct Form {
   // The dialogue also writes the merged text, to temp.txt, as it always did
   // for the table forms.
   bool dialogue_merged_text;
+  // The extensions of a file name that ask for the form, lower case, each
+  // with its dot and a space after it.
+  std::string_view extensions;
   // Makes the sink that writes the form to `out`, and closes it at the end.
   std::unique_ptr<LineSink> (*make_sink)(ByteSink& out, const FormSettings& settings);
 };
@@ -41,6 +44,10 @@ const std::vector<Form>& forms();
 
 // The form of `letter`, either case; null if there is none.
 const Form* find_form(char letter);
+
+// The form a file name asks for by its extension, any case; the text form
+// for any other name.
+const Form& form_for_file(std::string_view name);
 
 // The merged text, as the text forms write it.
 const Form& merged_text_form();

@@ -48,7 +48,7 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
       {"a -fH b", Line{.form = 'h', .calendars = ab}, "", ""},
       {"--formato=i a b", Line{.form = 'i', .calendars = ab}, "", ""},
       {"--formato W a b", Line{.form = 'w', .calendars = ab}, "", ""},
-      {"--form=x -f t a b", Line{.calendars = ab}, "", ""},
+      {"--form=x -f t a b", Line{.form = 't', .calendars = ab}, "", ""},
       {"-a 2,4 a b", Line{.year_digits = {2, 4}, .calendars = ab}, "", ""},
       {"-a4 a b c", Line{.year_digits = {4, 4, 4}, .calendars = {"a", "b", "c"}}, "", ""},
       {"a --anni 2 --a=4,2 b", Line{.year_digits = {4, 2}, .calendars = ab}, "", ""},
