@@ -257,6 +257,21 @@ TEST(CommandLine, MergesTheCalendarsItNames) {
        {},
        "",
        0},
+      // A width found from a match number of four digits.
+      {"- calendario2.txt",
+       "1000 05/03/2008 14:00 Roma B\n",
+       "1000 05/03/08 14:00 Roma B\n\n10 07/09/08 18:00 Lecce Epsilon - Zeta\n"
+       "11 10/09/08 15:00 Siena Eta - Theta\n",
+       {},
+       "",
+       0},
+      // Without -f, the extension of -o's file.
+      {"-o pagina.HTML calendario1.txt calendario2.txt",
+       "",
+       "",
+       {{"pagina.HTML", kExamplePage}},
+       "",
+       0},
       {"--ordina - calendario2.txt",
        kTwoOutOfOrder,
        "1 07/09/08 15:00 Roma A\n10 07/09/08 18:00 Lecce Epsilon - Zeta\n\n"
