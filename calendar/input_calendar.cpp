@@ -38,13 +38,6 @@ InputCalendar::InputCalendar(ByteSource& source, CalendarSettings settings, std:
   advance();
 }
 
-bool InputCalendar::advance() {
-  if (ended_) return false;
-  if (sorted_ ? take_kept() : read_match_line()) return true;
-  end();
-  return false;
-}
-
 // Reads up to the next match line of the file and makes it the current one;
 // every other line is skipped. False at the end of the file.
 bool InputCalendar::read_match_line() {

@@ -64,8 +64,14 @@ class InputCalendar {
                 std::size_t block = LineReader::kBlock);
 
   // Moves to the next match line, skipping every other line. False, and the
-  // calendar has ended, once the file has no more match lines.
-  bool advance();
+  // calendar has ended, once the file has no more match lines. Inline: the
+  // merge asks it of every line.
+  bool advance() {
+    if (ended_) return false;
+    if (sorted_ ? take_kept() : read_match_line()) return true;
+    end();
+    return false;
+  }
 
   bool ended() const { return ended_; }
   // The current match line as the merge hands it on, with a two-digit year,
