@@ -8,16 +8,14 @@
 
 namespace unisci {
 
-// How "è" is written: as the Western European byte, in UTF-8, or in the DOS
-// code pages of a Windows console.
+// How "è" is written: as the Western European byte or in UTF-8.
 inline constexpr std::string_view kEGraveWestern = "\xE8";
 inline constexpr std::string_view kEGraveUtf8 = "\xC3\xA8";
-inline constexpr std::string_view kEGraveDos = "\x8A";
 
 class Console {
  public:
   // The texts' "è" (the byte 0xE8) is written as `e_grave`: the byte itself,
-  // or what the terminal shows as "è" (kEGraveUtf8, kEGraveDos).
+  // or what the terminal shows as "è" (kEGraveUtf8).
   Console(std::istream& in, std::ostream& out, std::ostream& err, std::string_view e_grave);
 
   void say(std::string_view text);

@@ -20,6 +20,7 @@ int main(int argc, char* argv[]) {
   bool output_closed = unisci::prepare_standard_streams();
   unisci::remove_temporary_files_on_signal();
   std::ios::sync_with_stdio(false);
+  unisci::UnicodeConsoleStreams unicode_console;
   std::optional<unisci::CommandLine> command_line;
   if (argc > 1) {
     auto parsed = unisci::parse_command_line(argc, argv, std::cout, std::cerr);
