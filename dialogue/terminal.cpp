@@ -179,4 +179,14 @@ std::string_view console_e_grave() {
 #endif
 }
 
+unsigned long console_process_count() {
+#ifdef _WIN32
+  DWORD process = 0;
+  // With room for one, the count is still that of them all.
+  return GetConsoleProcessList(&process, 1);
+#else
+  return 0;
+#endif
+}
+
 }  // namespace unisci

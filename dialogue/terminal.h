@@ -24,6 +24,11 @@ void read_standard_input_as_bytes();
 // pipes and files included.
 std::string_view console_e_grave();
 
+// The processes attached to the program's console, itself included: 1 when
+// the program has a console of its own, as Explorer gives it; 0 without a
+// console, and always on other systems than Windows.
+unsigned long console_process_count();
+
 // On Windows, std::cout and std::cerr that are a console write to it with
 // WriteConsoleW, their bytes read in the process's code page (UTF-8, by the
 // program's manifest), so that the console shows every file name as it is,
