@@ -26,6 +26,10 @@ void Console::say(std::string_view text) {
   out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
+void Console::say_file_name(std::string_view name) {
+  out_.write(name.data(), static_cast<std::streamsize>(name.size()));
+}
+
 std::optional<char> Console::read_answer() {
   out_.flush();
   int c = in_.get();
@@ -61,6 +65,14 @@ Console::Number Console::read_number(int& value) {
     value = static_cast<int>(negative ? -n : n);
   in_.get();
   return Number::Read;
+}
+
+std::optional<std::string> Console::read_line() {
+  out_.flush();
+  std::string line;
+  if (!std::getline(in_, line)) return std::nullopt;
+  if (line.ends_with('\r')) line.pop_back();
+  return line;
 }
 
 void Console::report(std::string_view message) {

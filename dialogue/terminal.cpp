@@ -13,12 +13,115 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include <iostream>
+#include <optional>
+#include <streambuf>
+#include <string_view>
 #else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
 
 namespace unisci {
+
+#ifdef _WIN32
+namespace {
+
+bool is_console(HANDLE handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(handle, &mode) != 0;
+}
+
+// The length of `text` without the UTF-8 character that its end cuts off, if
+// it cuts one off.
+std::size_t whole_characters(std::string_view text) {
+  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+    const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+    if ((byte & 0xC0) == 0x80) continue;
+    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    return length > back ? text.size() - back : text.size();
+  }
+  return text.size();
+}
+
+// Writes to a console as UTF-16 what a stream hands it, at each flush. A
+// UTF-8 character that a flush cuts off waits for its end.
+class ConsoleBuffer : public std::streambuf {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!traits_type::eq_int_type(c, traits_type::eof())) pending_ += traits_type::to_char_type(c);
+    return traits_type::not_eof(c);
+  }
+
+  std::streamsize xsputn(const char* text, std::streamsize n) override {
+    pending_.append(text, static_cast<std::size_t>(n));
+    return n;
+  }
+
+  int sync() override {
+    const std::size_t whole = GetACP() == CP_UTF8 ? whole_characters(pending_) : pending_.size();
+    if (whole == 0) return 0;
+    const int size = static_cast<int>(whole);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, pending_.data(), size, wide.data(), size);
+    pending_.erase(0, whole);
+    for (int done = 0; done < length;) {
+      DWORD written = 0;
+      const auto part = static_cast<DWORD>(length - done < 8192 ? length - done : 8192);
+      if (WriteConsoleW(console_, wide.data() + done, part, &written, nullptr) == 0 || written == 0)
+        return -1;
+      done += static_cast<int>(written);
+    }
+    return 0;
+  }
+
+ private:
+  HANDLE console_;
+  std::string pending_;
+};
+
+}  // namespace
+
+class UnicodeConsoleStreams::Buffers {
+ public:
+  Buffers() {
+    replace(std::cout, STD_OUTPUT_HANDLE, out_, earlier_out_);
+    replace(std::cerr, STD_ERROR_HANDLE, err_, earlier_err_);
+  }
+  ~Buffers() {
+    if (earlier_out_ != nullptr) std::cout.flush(), std::cout.rdbuf(earlier_out_);
+    if (earlier_err_ != nullptr) std::cerr.flush(), std::cerr.rdbuf(earlier_err_);
+  }
+  Buffers(const Buffers&) = delete;
+  Buffers& operator=(const Buffers&) = delete;
+
+ private:
+  static void replace(std::ostream& stream, DWORD which, std::optional<ConsoleBuffer>& buffer,
+                      std::streambuf*& earlier) {
+    HANDLE handle = GetStdHandle(which);
+    if (!is_console(handle)) return;
+    stream.flush();
+    earlier = stream.rdbuf(&buffer.emplace(handle));
+  }
+
+  std::optional<ConsoleBuffer> out_;
+  std::optional<ConsoleBuffer> err_;
+  std::streambuf* earlier_out_ = nullptr;
+  std::streambuf* earlier_err_ = nullptr;
+};
+
+UnicodeConsoleStreams::UnicodeConsoleStreams() : buffers_(std::make_unique<Buffers>()) {}
+#else
+class UnicodeConsoleStreams::Buffers {};
+
+UnicodeConsoleStreams::UnicodeConsoleStreams() = default;
+#endif
+
+UnicodeConsoleStreams::~UnicodeConsoleStreams() = default;
 
 bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang) {
   const char* name = nullptr;
@@ -67,18 +170,22 @@ void read_standard_input_as_bytes() {
 
 std::string_view console_e_grave() {
 #ifdef _WIN32
-  if (_isatty(_fileno(stdout)) == 0) return kEGraveWestern;
-  switch (GetConsoleOutputCP()) {
-    case CP_UTF8: return kEGraveUtf8;
-    case 437:
-    case 850:
-    case 858: return kEGraveDos;
-    default: return kEGraveWestern;
-  }
+  bool utf8 = is_console(GetStdHandle(STD_OUTPUT_HANDLE)) && GetACP() == CP_UTF8;
+  return utf8 ? kEGraveUtf8 : kEGraveWestern;
 #else
   bool utf8 = isatty(STDOUT_FILENO) != 0 &&
               locale_is_utf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
   return utf8 ? kEGraveUtf8 : kEGraveWestern;
+#endif
+}
+
+unsigned long console_process_count() {
+#ifdef _WIN32
+  DWORD process = 0;
+  // With room for one, the count is still that of them all.
+  return GetConsoleProcessList(&process, 1);
+#else
+  return 0;
 #endif
 }
 

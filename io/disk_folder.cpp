@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "io/file_identity.h"
+#include "io/file_names.h"
 #include "io/signal_cleanup.h"
 
 #ifdef _WIN32
@@ -136,10 +137,11 @@ bool replace(const std::string& from, const std::string& target) {
 // anything but a regular file. Throws FileError if `name` cannot be an output.
 bool can_replace(const std::string& name) {
   std::error_code error;
-  fs::file_status link = fs::symlink_status(name, error);
+  const fs::path path = path_of(name);
+  fs::file_status link = fs::symlink_status(path, error);
   if (link.type() == fs::file_type::not_found) return true;
   if (error) throw FileError(FileError::Action::Create, name, error.value());
-  if (fs::is_directory(fs::status(name, error)))
+  if (fs::is_directory(fs::status(path, error)))
     throw FileError(FileError::Action::Create, name, EISDIR);
   bool replaceable = link.type() == fs::file_type::regular;
 #ifndef _WIN32
@@ -157,11 +159,9 @@ bool can_replace(const std::string& name) {
 
 // A new, hidden file beside `name`, opened for writing: ".name.XXXXXX".
 std::pair<std::string, std::FILE*> create_temporary(const std::string& name) {
-  fs::path target(name);
-  std::string hidden_name(1, '.');
-  hidden_name += target.filename().string();
-  hidden_name += '.';
-  std::string prefix = (target.parent_path() / hidden_name).string();
+  const fs::path target = path_of(name);
+  const std::string hidden_name = '.' + name_of(target.filename()) + '.';
+  const std::string prefix = name_of(target.parent_path() / path_of(hidden_name));
   auto seed =
       static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
       static_cast<unsigned long long>(process_id()) << 32;
@@ -206,7 +206,7 @@ class DiskOutput : public Output {
       // included, is reported: writing in place would empty the file first.
       bool denied = e.reason() == EACCES || e.reason() == EPERM || e.reason() == EROFS;
       std::error_code ignored;
-      if (!denied || !fs::exists(name_, ignored) || !writable(name_)) throw;
+      if (!denied || !fs::exists(path_of(name_), ignored) || !writable(name_)) throw;
       in_place_ = true;
     }
   }
@@ -260,8 +260,8 @@ class DiskOutput : public Output {
       registration_.emplace(path);
       f_ = f;
       std::error_code ignored;
-      fs::file_status earlier = fs::status(name_, ignored);
-      if (fs::exists(earlier)) fs::permissions(temporary_, earlier.permissions(), ignored);
+      fs::file_status earlier = fs::status(path_of(name_), ignored);
+      if (fs::exists(earlier)) fs::permissions(path_of(temporary_), earlier.permissions(), ignored);
     }
     started_ = true;
     std::setvbuf(f_, nullptr, _IONBF, 0);  // the writer hands over large blocks

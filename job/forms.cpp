@@ -8,6 +8,7 @@
 #include "export/export.h"
 #include "export/icalendar.h"
 #include "export/merged_text.h"
+#include "io/file_names.h"
 #include "io/text_writer.h"
 
 namespace unisci {
@@ -49,7 +50,7 @@ std::unique_ptr<LineSink> icalendar_sink(ByteSink& out, const FormSettings& sett
   ics.encodings = settings.encodings;
   ics.duration_minutes = settings.duration_minutes;
   ics.stamp_time = stamp_time(std::getenv("SOURCE_DATE_EPOCH"));
-  std::string stem = std::filesystem::path(settings.result).stem().string();
+  std::string stem = name_of(path_of(settings.result).stem());
   ics.name = stem.empty() ? "calendario" : stem;
   ics.bad_date = settings.bad_date;
   return std::make_unique<WrittenSink<ICalendarExport>>(out, std::move(ics));

@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "dialogue/dropped_calendars.h"
+
 namespace unisci {
 
 void PrintTo(const CommandLine& line, std::ostream* out) {
@@ -38,11 +40,12 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
   struct Case {
     std::string arguments;
     std::variant<CommandLine, int> result;
-    std::string out;    // its first line
-    std::string error;  // without the program's name and the hint
+    std::string out;       // its first line
+    std::string error;     // without the program's name and the hint
+    bool dropped = false;  // calendars dropped on the program, given a console of its own
   };
   const std::vector<Case> cases{
-      {"a b", Line{.calendars = ab}, "", ""},
+      {"a b", Line{.calendars = ab}, "", "", true},
       {"a b c -", Line{.calendars = {"a", "b", "c", "-"}}, "", ""},
       {"-f x a b", Line{.form = 'x', .calendars = ab}, "", ""},
       {"a -fH b", Line{.form = 'h', .calendars = ab}, "", ""},
@@ -89,7 +92,9 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
       {"-f x", 2, "", "servono almeno due calendari"},
       {"-a 2 -- -", 2, "", "servono almeno due calendari"},
       {"- a -", 2, "", "lo standard input ('-') vale per un solo calendario"},
-      {"a ''", 2, "", "nome di file vuoto per un calendario"},
+      {"a ''", 2, "", "nome di file vuoto per un calendario", true},
+      {"a", 2, "", "servono almeno due calendari", true},
+      {"", 2, "", "servono almeno due calendari"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -102,6 +107,11 @@ TEST(CommandLine, ReadAsGetoptLongReadsIt) {
     EXPECT_EQ(err.str(), c.error.empty() ? ""
                                          : "unisci-calendari: " + c.error +
                                                "\nPer l'aiuto: unisci-calendari --help\n");
+    const int argc = static_cast<int>(argv.size());
+    EXPECT_EQ(calendars_dropped(1, argc, argv.data()), c.dropped);
+    // From a prompt or a script, or with no console at all: never.
+    EXPECT_FALSE(calendars_dropped(2, argc, argv.data()) ||
+                 calendars_dropped(0, argc, argv.data()));
   }
 }
 

@@ -3,13 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "dialogue/dropped_calendars.h"
 #include "dialogue/terminal.h"
+#include "testing/memory_files.h"
+#include "testing/sample_calendars.h"
 
 namespace unisci::testing {
 namespace {
@@ -151,6 +157,77 @@ TEST(Terminal, LocaleIsUtf8) {
     };
     EXPECT_EQ(locale_is_utf8(c.lc_all, c.lc_ctype, c.lang), c.utf8)
         << show(c.lc_all) << ' ' << show(c.lc_ctype) << ' ' << show(c.lang);
+  }
+}
+
+TEST(DroppedCalendars, AskTheFormWriteBesideTheFirstWaitForEnter) {
+  const std::string question =
+      "Scegli il formato (t testo, w Word, x tabella, h pagina web, i calendario per il "
+      "telefono, e cartella di Excel): ";
+  const std::string shown = "Calendari da unire:\n  Gare/a.txt\n  b.txt\n";
+  const std::string wait = "\nPremi Invio per chiudere";
+  const std::string missing = "impossibile aprire c.txt: " + std::string(std::strerror(ENOENT));
+  struct Case {
+    std::vector<std::string> calendars;
+    std::string answers;  // the last line is left unread
+    int status;
+    std::string out;
+    std::string error;    // without the program's name
+    std::string written;  // the file written, if any
+    std::string written_text;
+  };
+  const std::vector<Case> cases{
+      {{"Gare/a.txt", "b.txt"},
+       "t\n\nx",
+       0,
+       shown + "\n" + question + "Il calendario unito \xE8 in Gare/calendario.txt\n" + wait,
+       "",
+       "Gare/calendario.txt",
+       kExampleMerged},
+      {{"Gare/a.txt", "b.txt"},
+       "hh\n H \n\nx",
+       0,
+       shown + "\n" + question + "Lettera non valida.\n" + question +
+           "Il calendario unito \xE8 in Gare/calendario.html\n" + wait,
+       "",
+       "Gare/calendario.html",
+       kExamplePage},
+      {{"Gare/a.txt"},
+       "\nx",
+       2,
+       "Calendari da unire:\n  Gare/a.txt\nNe servono almeno due: selezionali insieme e "
+       "trascinali sul programma.\n" +
+           wait,
+       "",
+       "",
+       ""},
+      {{"Gare/a.txt", "c.txt"},
+       "x\n\nx",
+       1,
+       "Calendari da unire:\n  Gare/a.txt\n  c.txt\n\n" + question + wait,
+       missing,
+       "",
+       ""},
+      {{"Gare/a.txt", "b.txt"}, "", 1, shown + "\n" + question + wait, "", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answers);
+    MemoryFolder folder;
+    folder.files = {{"Gare/a.txt", kExample1}, {"b.txt", kExample2}};
+    std::istringstream in(c.answers);
+    std::ostringstream out, err;
+    Console console(in, out, err, kEGraveWestern);
+    StringSource no_input("");
+    std::string no_output;
+    StringSink standard_output(no_output);
+    EXPECT_EQ(run_dropped_calendars(c.calendars, console, folder, no_input, standard_output),
+              c.status);
+    EXPECT_EQ(out.str(), c.out);
+    EXPECT_EQ(err.str(), c.error.empty() ? "" : "unisci-calendari: " + c.error + "\n");
+    EXPECT_EQ(rest_of(in), c.answers.empty() ? "" : "x");
+    std::map<std::string, std::string> expected{{"Gare/a.txt", kExample1}, {"b.txt", kExample2}};
+    if (!c.written.empty()) expected[c.written] = c.written_text;
+    EXPECT_EQ(folder.files, expected);
   }
 }
 
