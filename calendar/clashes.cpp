@@ -35,26 +35,17 @@ ClashCheck::ClashCheck(ClashSettings settings)
       report_(std::move(settings.report)) {}
 
 void ClashCheck::match_line(const MergedLine& line) {
-  const LineOrigin& origin = line.origin;
-  std::optional<LocalDateTime> start = origin.match_line().start();
-  if (!report_ || !start) return;
-  auto calendar = static_cast<std::size_t>(origin.calendar);
-  Encoding encoding = calendar < encodings_.size() ? encodings_[calendar] : Encoding::Unknown;
-  // A line of unknown encoding is converted whole or not at all.
-  std::string_view text = as_utf8(origin.as_read, encoding, line_utf8_);
-  PlaceAndMatch found = place_and_match(text_after_time(text), known_teams_.get());
-  if (found.place.empty()) return;
-
+  std::optional<LocalDateTime> start = line.origin.match_line().start();
+  ClashingMatch match;
+  if (!report_ || !start || !read_place(line.origin, match)) return;
   int date = start->year * 10000 + start->month * 100 + start->day;
   if (date != date_) start_date(date);
   int minutes = start->hour * 60 + start->minute;
   in_time_order_ = in_time_order_ && minutes >= latest_start_;
   latest_start_ = std::max(latest_start_, minutes);
 
-  ClashingMatch match{origin.calendar, origin.line_number,
-                      MatchLine(text, origin.layout).fields().time, found.place, found.match};
   folded_.clear();
-  append_folded_case(folded_, found.place);
+  append_folded_case(folded_, match.place);
   auto newest = newest_.find(folded_);
   std::uint32_t previous = newest == newest_.end() ? kNone : newest->second;
   report_clashes(line, match, minutes, previous);
@@ -66,6 +57,26 @@ void ClashCheck::match_line(const MergedLine& line) {
   else
     newest->second = index;
   if (in_time_order_ && entries_.size() >= 2 * kept_after_drop_ + kDropAfter) drop_the_past();
+}
+
+// The line's time, place and match in UTF-8, from its time and the text after
+// it: between the second and third cutting spaces, and past the third (see
+// text_after_time()). False for a line with no place.
+bool ClashCheck::read_place(const LineOrigin& origin, ClashingMatch& match) {
+  CuttingSpaces at{};
+  if (cutting_spaces(origin.as_read, at) < 3) return false;
+  auto calendar = static_cast<std::size_t>(origin.calendar);
+  Encoding encoding = calendar < encodings_.size() ? encodings_[calendar] : Encoding::Unknown;
+  // A line of unknown encoding is converted whole or not at all.
+  if (encoding == Encoding::Unknown)
+    encoding = is_utf8(origin.as_read) ? Encoding::Utf8 : Encoding::Windows1252;
+  std::string_view after_time = as_utf8(origin.as_read.substr(at[2] + 1), encoding, after_time_);
+  PlaceAndMatch found = place_and_match(after_time, known_teams_.get());
+  if (found.place.empty()) return false;
+  std::string_view time_cell = origin.as_read.substr(at[1] + 1, at[2] - at[1] - 1);
+  match = {origin.calendar, origin.line_number, as_utf8(time_cell, encoding, time_), found.place,
+           found.match};
+  return true;
 }
 
 void ClashCheck::start_date(int date) {

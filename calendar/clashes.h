@@ -88,6 +88,7 @@ class ClashCheck : public LineSink {
     }
   };
 
+  bool read_place(const LineOrigin& origin, ClashingMatch& match);
   void start_date(int date);
   void report_clashes(const MergedLine& line, const ClashingMatch& later, int start,
                       std::uint32_t newest);
@@ -109,7 +110,8 @@ class ClashCheck : public LineSink {
   std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> newest_;
   std::size_t kept_after_drop_ = 0;
   // Reused for every line, so that a line costs no allocation.
-  std::string line_utf8_;
+  std::string after_time_;
+  std::string time_;
   std::string folded_;
   std::vector<std::uint32_t> clashing_;
 };
