@@ -200,7 +200,9 @@ void ICalendarExport::RepeatCounter::grow() {
 }
 
 ICalendarExport::ICalendarExport(TextWriter& out, ICalendarSettings settings)
-    : out_(out), bad_date_(std::move(settings.bad_date)) {
+    : out_(out),
+      bad_date_(std::move(settings.bad_date)),
+      known_teams_(std::move(settings.known_teams)) {
   assert(settings.files.size() == settings.encodings.size());
   for (std::size_t i = 0; i < settings.files.size(); ++i) {
     std::string file;
@@ -248,14 +250,10 @@ void ICalendarExport::match_line(const MergedLine& line) {
   assert(origin.calendar >= 0 && static_cast<std::size_t>(origin.calendar) < sources_.size());
   const Source& source = sources_[static_cast<std::size_t>(origin.calendar)];
 
-  MatchFields fields = match_line.fields();
   // A line of unknown encoding is converted whole or not at all.
-  Encoding encoding = source.encoding;
-  if (encoding == Encoding::Unknown)
-    encoding = is_utf8(origin.as_read) ? Encoding::Utf8 : Encoding::Windows1252;
-  std::string_view number = as_utf8(fields.number, encoding, number_);
-  std::string_view place = as_utf8(fields.place, encoding, place_);
-  std::string_view match = as_utf8(fields.match, encoding, match_);
+  std::string_view text = as_utf8(origin.as_read, source.encoding, line_utf8_);
+  std::string_view number = MatchLine(text, origin.layout).fields().number;
+  auto [place, match] = place_and_match(text_after_time(text), known_teams_.get());
 
   Sha1 hash = source.uid_prefix;
   hash_part(hash, number);

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "calendar/line_sink.h"
+#include "calendar/places.h"
 #include "export/sha1.h"
 #include "io/encoding.h"
 #include "io/text_writer.h"
@@ -25,6 +27,9 @@ struct ICalendarSettings {
   std::vector<Encoding> encodings;
   // How long each event lasts.
   int duration_minutes = 90;
+  // The teams that tell where a place of several words ends, and which lines
+  // have no place (see place_and_match()); null: the place is the first word.
+  std::shared_ptr<const KnownTeams> known_teams;
   // The file's DTSTAMP, Unix time; see stamp_time().
   std::int64_t stamp_time = 0;
   // The calendar's name (NAME, X-WR-CALNAME), as the calendar program shows it.
@@ -37,7 +42,8 @@ struct ICalendarSettings {
 // Writes one VEVENT per match line to an iCalendar file, in the order
 // handed. Each event starts at the line's local time in the file's own
 // Europe/Rome time zone and lasts the settings' duration; its summary is the
-// line's match, its location the place, its description the match number and
+// line's match, its location the place (as place_and_match() finds them, by
+// the settings' known teams), its description the match number and
 // the calendar's file name, its category the file name without extension.
 //
 // An event's UID is a version 5 UUID of the calendar's file name (without
@@ -91,14 +97,13 @@ class ICalendarExport : public LineSink {
 
   TextWriter& out_;
   std::function<void(const LineOrigin&)> bad_date_;
+  std::shared_ptr<const KnownTeams> known_teams_;
   std::vector<Source> sources_;
   std::string stamp_;     // "DTSTAMP:...\r\n"
   std::string duration_;  // "DURATION:...\r\n"
   RepeatCounter repeats_;
   // Reused for every line, so that a line costs no allocation.
-  std::string number_;
-  std::string place_;
-  std::string match_;
+  std::string line_utf8_;
   std::string line_;
 };
 

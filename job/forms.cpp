@@ -53,6 +53,7 @@ std::unique_ptr<LineSink> icalendar_sink(ByteSink& out, const FormSettings& sett
   std::string stem = name_of(path_of(settings.result).stem());
   ics.name = stem.empty() ? "calendario" : stem;
   ics.bad_date = settings.bad_date;
+  ics.known_teams = settings.known_teams;
   return std::make_unique<WrittenSink<ICalendarExport>>(out, std::move(ics));
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calendar/line_sink.h"
+#include "calendar/places.h"
 #include "io/encoding.h"
 #include "io/files.h"
 
@@ -24,6 +25,8 @@ struct FormSettings {
   // Told of a match line whose date or time does not exist, for the forms
   // that need them.
   std::function<void(const LineOrigin&)> bad_date;
+  // The teams that tell a line's place and match apart; null if unknown.
+  std::shared_ptr<const KnownTeams> known_teams;
 };
 
 struct Form {

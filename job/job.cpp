@@ -3,7 +3,9 @@
 #include <memory>
 #include <utility>
 
+#include "calendar/clashes.h"
 #include "calendar/merge.h"
+#include "calendar/places.h"
 #include "export/merged_text.h"
 #include "io/file_error_message.h"
 #include "job/encoding_plan.h"
@@ -148,12 +150,15 @@ bool refuse_outputs_on_calendars(const Job& job, JobPlace& place, bool to_standa
 
 namespace {
 
-// Surveys each calendar as the job needs; returns their encodings.
-std::vector<Encoding> survey_calendars(const Job& job, std::vector<OpenCalendar>& calendars) {
+// Surveys each calendar as the job needs, and collects the teams of those
+// that can be read again; returns their encodings.
+std::vector<Encoding> survey_calendars(const Job& job, std::vector<OpenCalendar>& calendars,
+                                       KnownTeams& teams) {
   std::vector<Encoding> encodings;
   for (std::size_t i = 0; i < calendars.size(); ++i) {
     OpenCalendar& calendar = calendars[i];
-    SurveyNeeds needs{job.calendars[i].year_digits == kFindYearDigits, {}};
+    SurveyNeeds needs{job.calendars[i].year_digits == kFindYearDigits,
+                      [&teams](std::string_view line) { teams.add(MatchLine(line, {})); }};
     calendar.replay = survey(*calendar.source, needs, calendar.survey);
     if (calendar.replay) calendar.source = calendar.replay.get();
     encodings.push_back(calendar.survey.encoding);
@@ -185,7 +190,8 @@ FormSettings form_settings(const Job& job, const JobPlace& place, std::vector<En
 std::int64_t merge_into(const Job& job, JobPlace& place, std::vector<OpenCalendar>& calendars,
                         ByteSink& result, bool to_standard_output, ByteSink* merged_text,
                         std::vector<std::ptrdiff_t>& number_offsets) {
-  std::vector<Encoding> encodings = survey_calendars(job, calendars);
+  auto teams = std::make_shared<KnownTeams>();
+  std::vector<Encoding> encodings = survey_calendars(job, calendars, *teams);
   EncodingPlan plan = plan_encodings(encodings);
   // Even a merge that fails hands the offsets it reached on.
   struct KeepOffsets {
@@ -209,16 +215,19 @@ std::int64_t merge_into(const Job& job, JobPlace& place, std::vector<OpenCalenda
                                            calendar.warnings.get(), job.order}));
   }
   FormSettings settings = form_settings(job, place, encodings, plan.page, to_standard_output);
+  settings.known_teams = teams;
   std::unique_ptr<LineSink> form = job.form->make_sink(result, settings);
   std::unique_ptr<LineSink> text;
-  std::optional<LineTee> both;
-  LineSink* out = form.get();
-  if (merged_text != nullptr) {
-    text = merged_text_form().make_sink(*merged_text, settings);
-    out = &both.emplace(std::vector<LineSink*>{text.get(), form.get()});
-  }
-  std::int64_t match_count = merge(inputs, plan.converted_by_merge, *out);
-  out->close();
+  if (merged_text != nullptr) text = merged_text_form().make_sink(*merged_text, settings);
+  ClashCheck clashes({encodings, teams, job.duration_minutes,
+                      [&place, names = settings.calendars](const Clash& clash) {
+                        place.report(clash_warning(clash, names));
+                      }});
+  std::vector<LineSink*> sinks{form.get(), &clashes};
+  if (text) sinks.insert(sinks.begin(), text.get());
+  LineTee out(std::move(sinks));
+  std::int64_t match_count = merge(inputs, plan.converted_by_merge, out);
+  out.close();
   return match_count;
 }
 

@@ -529,15 +529,17 @@ TEST(LongLines, KeptWhole) {
 // Calendars of a thousand matches or more: numbers of four and five digits
 // still find their dates, and the century digits that go are the date's.
 TEST(MatchNumbers, FourAndFiveDigits) {
-  expect_session(
-      {"999 05/03/2008 13:00 Roma A\n1000 05/03/2008 14:00 Roma B\n"
-       "10000 06/03/2008 14:00 Roma D\n",
-       "12 05/03/08 15:00 Bari C\n",
-       "t\n4\n2\nn\n",
-       plain_run(4, "calendario.txt"),
-       {{"calendario.txt",
-         "999 05/03/08 13:00 Roma A\n1000 05/03/08 14:00 Roma B\n"
-         "12 05/03/08 15:00 Bari C\n\n10000 06/03/08 14:00 Roma D\n"}}});
+  expect_session({"999 05/03/2008 13:00 Roma A\n1000 05/03/2008 14:00 Roma B\n"
+                  "10000 06/03/2008 14:00 Roma D\n",
+                  "12 05/03/08 15:00 Bari C\n",
+                  "t\n4\n2\nn\n",
+                  plain_run(4, "calendario.txt"),
+                  {{"calendario.txt",
+                    "999 05/03/08 13:00 Roma A\n1000 05/03/08 14:00 Roma B\n"
+                    "12 05/03/08 15:00 Bari C\n\n10000 06/03/08 14:00 Roma D\n"}}},
+                 // Two matches at one place an hour apart, in one calendar.
+                 "unisci-calendari: attenzione: sovrapposizione a Roma il 05/03/08: 13:00 A "
+                 "(calendario1.txt, riga 1) e 14:00 B (calendario1.txt, riga 2)\n");
 }
 
 // "è" is written as UTF-8 only to a terminal whose locale uses it.

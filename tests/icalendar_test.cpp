@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "calendar/match_line.h"
+#include "calendar/places.h"
 #include "export/sha1.h"
 #include "io/encoding.h"
 #include "io/utf8_validator.h"
@@ -65,6 +67,18 @@ std::string ics_of(const std::vector<Line>& lines, ICalendarSettings settings = 
   }
   ics.close();
   return text;
+}
+
+// The calendars with the teams of the club's lines as known teams.
+ICalendarSettings with_teams() {
+  auto teams = std::make_shared<KnownTeams>();
+  for (const char* line : {"1 05/10/24 18:00 Imola Imola Basket - Virtus San Lazzaro",
+                           "2 05/10/24 18:00 Forli Forli - Citt\xC3\xA0 di Castello Basket",
+                           "3 05/10/24 18:00 Rimini Rimini - Imola Basket"})
+    teams->add(MatchLine(line, {2, 2}));
+  ICalendarSettings settings = two_calendars();
+  settings.known_teams = std::move(teams);
+  return settings;
 }
 
 using Event = std::map<std::string, std::string>;
@@ -212,6 +226,10 @@ TEST(ICalendar, UidTheSameWhenTheMatchMovesUniqueInTheFile) {
                                              {"1 07/09/08 15:00 23 A"}})
     all.push_back(uids({other})[0]);
   EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(), all.size());
+  // The UID follows the place and match that the teams find: none and the
+  // whole text, as an empty place cell gives them.
+  EXPECT_EQ(events_of(ics_of({{"4 26/10/24 15:30 Imola Basket - Forli"}}, with_teams()))[0]["UID"],
+            uids({{"4 26/10/24 15:30  Imola Basket - Forli"}})[0]);
   for (const std::string& uid : all)
     EXPECT_TRUE(uid.size() == 36 && uid[14] == '5' && uid[19] >= '8' && uid[19] <= 'b') << uid;
   // More repeats than a slot of the counter's table holds.
@@ -326,12 +344,25 @@ TEST(ICalendarClients, EveryEventAtItsInstantWithItsText) {
       {{"3 01/10/95 15:00 Roma Alfa - Beta"}, "19951001T140000Z", "Alfa - Beta", "Roma"},
       // The same match again, in 2037.
       {{"1 21/06/37 15:00 Roma Alfa - Beta"}, "20370621T130000Z", "Alfa - Beta", "Roma"},
+      // Places of several words and a line with no place, found by the teams.
+      {{"7 09/11/24 15:30 San Lazzaro Virtus San Lazzaro - Imola"},
+       "20241109T143000Z",
+       "Virtus San Lazzaro - Imola",
+       "San Lazzaro"},
+      {{"8 09/11/24 18:00 Citt\xE0 di Castello Citt\xE0 di Castello Basket - Forl\xEC", 1},
+       "20241109T170000Z",
+       "Citt\xC3\xA0 di Castello Basket - Forl\xC3\xAC",
+       "Citt\xC3\xA0 di Castello"},
+      {{"4 26/10/24 15:30 Imola Basket - Citt\xC3\xA0 di Castello"},
+       "20241026T133000Z",
+       "Imola Basket - Citt\xC3\xA0 di Castello",
+       ""},
   };
   std::vector<Line> lines;
   lines.reserve(cases.size());
   for (const Case& c : cases) lines.push_back(c.line);
   const std::string file = ::testing::TempDir() + "icalendar_client_test.ics";
-  std::ofstream(file, std::ios::binary) << ics_of(lines);
+  std::ofstream(file, std::ios::binary) << ics_of(lines, with_teams());
 
   bool node_ok = false;
   bool python_ok = false;

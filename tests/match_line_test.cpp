@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "calendar/places.h"
+
 namespace unisci::testing {
 namespace {
 
@@ -185,6 +187,49 @@ TEST(MatchLine, YearWidth) {
     EXPECT_EQ(std::string(written.head).append(written.tail) + '\n', c.written);
     EXPECT_EQ(line.year_digits_shown(), c.shown);
   }
+}
+
+// The place and the match of a line, by the away teams of the calendars.
+TEST(MatchLine, PlaceAndMatchFoundByTheTeams) {
+  KnownTeams teams;
+  for (const char* line :
+       {"1 05/10/24 18:00 Imola Imola Basket - Virtus San Lazzaro",
+        "2 12/10/24 18:00 Cant\xF9 Cant\xF9 - San Lazzaro  ", "3 19/10/24 Forl\xEC",
+        "4 19/10/24 18:00 Forl\xEC Forl\xEC - Citt\xE0 di Castello Basket",
+        "5 26/10/24 18:00 Rimini Rimini - Imola Basket",
+        "6 02/11/24 18:00 Imola Basket - Citt\xC3\xA0 di Castello Basket"})
+    teams.add(MatchLine(line, {number_offset(line, 0), 2}));
+  EXPECT_EQ(teams.size(), 4U);  // one team in Windows-1252 and in UTF-8
+  const std::vector<std::vector<std::string>> cases{
+      // line, place, match
+      {"7 09/11/24 15:30 San Lazzaro Virtus San Lazzaro - Imola", "San Lazzaro",
+       "Virtus San Lazzaro - Imola"},
+      {"8 09/11/24 15:30 Citt\xC3\xA0 di Castello Citt\xC3\xA0 di Castello Basket - Forl\xC3\xAC",
+       "Citt\xC3\xA0 di Castello", "Citt\xC3\xA0 di Castello Basket - Forl\xC3\xAC"},
+      {"9 09/11/24 15:30 Imola PalaRuggi Imola Basket - Cant\xC3\xB9", "Imola PalaRuggi",
+       "Imola Basket - Cant\xC3\xB9"},
+      {"4 26/10/24 15:30 Imola Basket - Citt\xC3\xA0 di Castello", "",
+       "Imola Basket - Citt\xC3\xA0 di Castello"},
+      {"4 26/10/24 15:30 Imola  PalaRuggi  Imola Basket  - Forl\xC3\xAC", "Imola  PalaRuggi",
+       "Imola Basket  - Forl\xC3\xAC"},
+      {"12 26/10/24 15:30  Imola Basket - Forl\xC3\xAC", "", "Imola Basket - Forl\xC3\xAC"},
+      // No known team: the first word, as the column rule cuts it.
+      {"1 07/09/08 15:00 Roma Alfa - Beta", "Roma", "Alfa - Beta"},
+      {"1 07/09/08 15:00 Imola imola basket - Beta", "Imola", "imola basket - Beta"},
+      {"1 07/09/08 15:00 San Lazzaro Virtus San Lazzaro", "San", "Lazzaro Virtus San Lazzaro"},
+      {"1 07/09/08 15:00 Roma", "Roma", ""},
+      {"1 07/09/08 15:00", "", ""},
+      {"1 07/09/08 15:00  - Imola Basket", "", "- Imola Basket"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0]);
+    PlaceAndMatch found = place_and_match(text_after_time(c[0]), &teams);
+    EXPECT_EQ(found.place, c[1]);
+    EXPECT_EQ(found.match, c[2]);
+  }
+  PlaceAndMatch first_word = place_and_match(text_after_time(cases[0][0]), nullptr);
+  EXPECT_EQ(first_word.place, "San");
+  EXPECT_EQ(first_word.match, "Lazzaro Virtus San Lazzaro - Imola");
 }
 
 }  // namespace

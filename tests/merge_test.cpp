@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "calendar/clashes.h"
 #include "export/merged_text.h"
 #include "testing/memory_files.h"
 #include "testing/sample_calendars.h"
@@ -296,6 +299,97 @@ TEST(Merge, BigCalendarsEveryLineOnce) {
     EXPECT_EQ(merged.count, 20000) << "size " << size;
     EXPECT_TRUE(merged.text == expected) << "size " << size;
   }
+}
+
+// The warnings of the clash check over merged lines: calendar, line number and
+// line as read. u14.txt is in UTF-8, u16.txt in Windows-1252, u18.txt has
+// four-digit years; "Imola Basket" and "Virtus San Lazzaro" are known teams.
+TEST(Merge, ClashesAtOnePlace) {
+  struct Line {
+    int calendar;
+    std::int64_t number;
+    std::string text;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Line> lines;
+    std::vector<std::string> warnings;
+  };
+  const std::string a = "attenzione: sovrapposizione a ";
+  const std::vector<Case> cases{
+      {"across calendars",
+       {{0, 7, "7 09/11/24 15:30 Forl\xC3\xAC Forl\xC3\xAC - Cant\xC3\xB9"},
+        {1, 2, "2 09/11/24 16:30 Forl\xEC Forl\xEC - Rimini"}},
+       {a + "Forl\xC3\xAC il 09/11/24: 15:30 Forl\xC3\xAC - Cant\xC3\xB9 (u14.txt, riga 7) e "
+            "16:30 Forl\xC3\xAC - Rimini (u16.txt, riga 2)"}},
+      {"within one calendar, a place in other case, four-digit years",
+       {{2, 3, "3 09/11/2024 16:00 SAN LAZZARO Virtus San Lazzaro - Imola"},
+        {2, 4, "4 09/11/2024 17:59 san lazzaro Virtus San Lazzaro - Cesena"}},
+       {a + "SAN LAZZARO il 09/11/24: 16:00 Virtus San Lazzaro - Imola (u18.txt, riga 3) e 17:59 "
+            "Virtus San Lazzaro - Cesena (u18.txt, riga 4)"}},
+      {"case of accented capitals",
+       {{0, 1, "1 09/11/24 15:00 \xC3\x80\xC3\x8C\xC5\xB8 A"},
+        {1, 1, "1 09/11/24 15:00 \xE0\xEC\xFF B"},
+        {1, 2, "2 09/11/24 15:00 \xE0\xCC\xFF C"}},
+       {a + "\xC3\x80\xC3\x8C\xC5\xB8 il 09/11/24: 15:00 A (u14.txt, riga 1) e 15:00 B (u16.txt, "
+            "riga 1)",
+        a + "\xC3\x80\xC3\x8C\xC5\xB8 il 09/11/24: 15:00 A (u14.txt, riga 1) e 15:00 C (u16.txt, "
+            "riga 2)",
+        a + "\xC3\xA0\xC3\xAC\xC3\xBF il 09/11/24: 15:00 B (u16.txt, riga 1) e 15:00 C (u16.txt, "
+            "riga 2)"}},
+      {"exactly the duration apart, other places, other dates",
+       {{0, 1, "1 09/11/24 15:30 Forli A"},
+        {0, 2, "2 09/11/24 16:00 Cesena B"},
+        {1, 1, "1 09/11/24 17:30 Forli C"},
+        {1, 2, "2 10/11/24 16:00 Cesena D"}},
+       {}},
+      {"no place: a known home team, or nothing after the time",
+       {{0, 1, "1 09/11/24 15:30 Imola Basket - A"},
+        {0, 2, "2 09/11/24 16:00 Imola Basket - B"},
+        {1, 1, "1 09/11/24 16:00"},
+        {1, 2, "2 09/11/24 16:00"}},
+       {}},
+      {"out of time order within a date",
+       {{0, 1, "1 09/11/24 18:00 Forli A"},
+        {1, 1, "1 09/11/24 10:00 Forli B"},
+        {1, 2, "2 09/11/24 17:00 Forli C"}},
+       {a + "Forli il 09/11/24: 18:00 A (u14.txt, riga 1) e 17:00 C (u16.txt, riga 2)"}},
+      {"a date left and met again: its matches were dropped",
+       {{0, 1, "1 09/11/24 15:00 Forli A"},
+        {0, 2, "2 10/11/24 15:00 Forli B"},
+        {1, 1, "1 09/11/24 15:00 Forli C"}},
+       {}},
+  };
+  auto teams = std::make_shared<KnownTeams>();
+  teams->add(MatchLine("1 01/10/24 18:00 Faenza Faenza - Imola Basket", {2, 2}));
+  teams->add(MatchLine("2 01/10/24 18:00 Faenza Faenza - Virtus San Lazzaro", {2, 2}));
+  for (const Case& c : cases) {
+    std::vector<std::string> warnings;
+    ClashCheck check({{Encoding::Utf8, Encoding::Windows1252, Encoding::Ascii},
+                      teams,
+                      120,
+                      [&](const Clash& clash) {
+                        warnings.push_back(clash_warning(clash, {"u14.txt", "u16.txt", "u18.txt"}));
+                      }});
+    for (const Line& line : c.lines) {
+      Layout layout{number_offset(line.text, 0), line.calendar == 2 ? 4 : 2};
+      WrittenPieces written = MatchLine(line.text, layout).written();
+      check.match_line(
+          {written.head, written.tail, {line.calendar, line.number, line.text, layout}});
+    }
+    EXPECT_EQ(warnings, c.warnings) << c.name;
+  }
+  // Matches a minute apart at one place: each clashes with the 119 before it,
+  // also once the check has dropped those too early to clash.
+  int count = 0;
+  ClashCheck check({{Encoding::Ascii}, nullptr, 120, [&](const Clash&) { ++count; }});
+  for (int minute = 0; minute < 600; ++minute) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%d 09/11/24 %02d:%02d %s X", minute, minute / 60 + 8,
+                  minute % 60, minute % 2 == 0 ? "Forli" : "FORLI");
+    check.match_line({text, {}, {0, minute + 1, text, {number_offset(text, 0), 2}}});
+  }
+  EXPECT_EQ(count, 119 * 120 / 2 + 480 * 119);
 }
 
 }  // namespace

@@ -1,0 +1,129 @@
+// Matches at the same place too close in time: two teams of one club at home
+// in one hall an hour apart, the risk that merging their calendars brings.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "calendar/line_sink.h"
+#include "calendar/places.h"
+#include "io/encoding.h"
+
+namespace unisci {
+
+// One of two clashing match lines. The texts are in UTF-8.
+struct ClashingMatch {
+  int calendar = 0;              // as LineOrigin::calendar
+  std::int64_t line_number = 0;  // in its calendar, as LineOrigin::line_number
+  std::string_view time;         // as written, "15:30"
+  std::string_view place;        // as place_and_match() finds it
+  std::string_view match;        // the same, "Forlì - Cantù"
+};
+
+// Two match lines at one place on one date whose starts are less than the
+// duration apart. The views are valid only during the call that hands them.
+struct Clash {
+  std::string_view date;  // as the merged text writes it, "09/11/24"
+  ClashingMatch earlier;  // the one the merge handed first
+  ClashingMatch later;
+};
+
+using ClashReport = std::function<void(const Clash&)>;
+
+struct ClashSettings {
+  // The encoding of each calendar, by LineOrigin::calendar.
+  std::vector<Encoding> encodings;
+  // The teams that tell places of several words (see place_and_match()); null:
+  // the place is the first word.
+  std::shared_ptr<const KnownTeams> known_teams;
+  // How long a match holds its place.
+  int duration_minutes = 120;
+  // Told of each clashing pair, once, when the later line comes.
+  ClashReport report;
+};
+
+// Watches the merged lines for two matches at the same place, the places
+// compared without regard to case, on the same date, whose starts are less
+// than the duration apart; pairs from one calendar count too. A line with no
+// place, or no real date and time, never clashes.
+//
+// It keeps the matches of one date, and drops them all when the date
+// changes: the clashes are found when the calendars are in date order. While
+// the lines of a date come in order of time, only those that a later line
+// may clash with are kept.
+class ClashCheck : public LineSink {
+ public:
+  explicit ClashCheck(ClashSettings settings);
+
+  void match_line(const MergedLine& line) override;
+  void empty_line() override {}
+  void close() override {}
+
+ private:
+  static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+  // A match of the current date. Its place, time and match are in texts_,
+  // one after the other, from `text_at`.
+  struct Entry {
+    int start = 0;  // minutes from midnight
+    int calendar = 0;
+    std::int64_t line_number = 0;
+    std::uint32_t previous = kNone;  // the entry before it at the same place
+    std::size_t text_at = 0;
+    std::uint32_t place_size = 0;
+    std::uint32_t time_size = 0;
+    std::uint32_t match_size = 0;
+  };
+
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+
+  bool read_place(const LineOrigin& origin, ClashingMatch& match);
+  void start_date(int date);
+  void report_clashes(const MergedLine& line, const ClashingMatch& later, int start,
+                      std::uint32_t newest);
+  void keep(const ClashingMatch& match, int start, std::uint32_t previous);
+  void drop_the_past();
+  ClashingMatch match_of(const Entry& entry) const;
+
+  std::vector<Encoding> encodings_;
+  std::shared_ptr<const KnownTeams> known_teams_;
+  int duration_;
+  ClashReport report_;
+
+  int date_ = -1;              // year, month and day as YYYYMMDD
+  int latest_start_ = 0;       // of the date's lines so far
+  bool in_time_order_ = true;  // the date's lines came in order of time
+  std::vector<Entry> entries_;
+  std::string texts_;
+  // By place, folded to lower case: its newest entry.
+  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> newest_;
+  std::size_t kept_after_drop_ = 0;
+  // Reused for every line, so that a line costs no allocation.
+  std::string after_time_;
+  std::string time_;
+  std::string folded_;
+  std::vector<std::uint32_t> clashing_;
+};
+
+// Appends `text`, UTF-8, with its capital letters made small: those of ASCII
+// and every capital letter of Windows-1252 and Latin-1 ("À", "Ì", "Œ", "Ÿ").
+void append_folded_case(std::string& out, std::string_view text);
+
+// The warning of a clash, for the console's report: "attenzione:
+// sovrapposizione a Forlì il 09/11/24: 15:30 Forlì - Cantù (u14.txt, riga 7)
+// e 16:30 Forlì - Rimini (u16.txt, riga 2)". The place is the earlier
+// line's; `files` are the calendars' names as given, by calendar.
+std::string clash_warning(const Clash& clash, const std::vector<std::string>& files);
+
+}  // namespace unisci
