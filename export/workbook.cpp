@@ -86,6 +86,10 @@ WorkbookExport::WorkbookExport(ByteSink& out, WorkbookSettings settings)
                                                     : std::move(settings.scratch_folder);
   file_ = std::make_unique<TemporaryFile>(scratch_folder_, ".xlsx");
 
+  // The library's own scratch files have no name to remove at a signal: it
+  // unlinks each as soon as it is made, or on Windows has the system remove
+  // it when closed. It writes numbers with printf(), so the program never
+  // sets LC_NUMERIC: a decimal comma would corrupt them.
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
   options.tmpdir = scratch_folder_.data();

@@ -46,10 +46,12 @@ struct WorkbookSettings {
 // Writes the workbook with libxlsxwriter. The sheet "Calendario" has a bold,
 // frozen heading row with an autofilter, N DATA ORARIO LUOGO PARTITA
 // CALENDARIO, then one row per match line in the order handed: the match
-// number (a number if it is digits alone, text otherwise), the date shown
-// dd/mm/yyyy and the time shown hh:mm, the place, the match, and the
-// calendar's file name without folders and extension. A date or time that
-// does not exist keeps its text as written. All text is UTF-8.
+// number (a number if it is up to 15 digits alone without a leading zero,
+// text otherwise), the date shown dd/mm/yyyy and the time shown hh:mm, the
+// place, the match, and the calendar's file name without folders and
+// extension. A date or time that does not exist, or a date before 1900,
+// keeps its text as written. All text is UTF-8, cut to the 32,767
+// characters a cell holds; the columns are as wide as their text, up to 50.
 //
 // The rows go through the library's constant-memory mode, so memory stays
 // flat whatever the length of the calendars; the workbook is made in a
