@@ -29,9 +29,12 @@ struct Line {
   int year_digits;
 };
 
-// A folder of its own for the scratch files, empty.
+// A folder of the current test's own for the scratch files, empty: tests
+// may run at the same time.
 std::string scratch_folder() {
-  fs::path folder = fs::path(::testing::TempDir()) / "workbook_test";
+  fs::path folder = fs::path(::testing::TempDir()) /
+                    ("workbook_test_" +
+                     std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
   fs::remove_all(folder);
   fs::create_directories(folder);
   return folder.string();
