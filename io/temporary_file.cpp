@@ -7,8 +7,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
+#include "io/file_names.h"
 #include "io/files.h"
 
 #ifdef _WIN32
@@ -47,7 +47,7 @@ int process_id() {
 
 // Makes the file under a fresh name; returns its path.
 std::string create(const std::string& folder, std::string_view suffix) {
-  std::string prefix = (std::filesystem::path(folder) / "unisci-calendari-").string();
+  std::string prefix = name_of(path_of(folder) / "unisci-calendari-");
   auto seed =
       static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
       static_cast<unsigned long long>(process_id()) << 32;
