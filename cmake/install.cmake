@@ -58,6 +58,11 @@ string(REGEX REPLACE "^.*Copyright [^\n]*\n\n" "" UNISCI_LICENSE_TEXT "${UNISCI_
 string(STRIP "${UNISCI_LICENSE_TEXT}" UNISCI_LICENSE_TEXT)
 string(REPLACE "\n\n" "\n.\n" UNISCI_LICENSE_TEXT "${UNISCI_LICENSE_TEXT}")
 string(REPLACE "\n" "\n " UNISCI_LICENSE_TEXT " ${UNISCI_LICENSE_TEXT}")
+# The notices of libxlsxwriter, which the program links, in the same form.
+file(READ ${CMAKE_CURRENT_LIST_DIR}/libxlsxwriter-notices.txt UNISCI_XLSXWRITER_NOTICES)
+string(STRIP "${UNISCI_XLSXWRITER_NOTICES}" UNISCI_XLSXWRITER_NOTICES)
+string(REGEX REPLACE "\n\n+" "\n.\n" UNISCI_XLSXWRITER_NOTICES "${UNISCI_XLSXWRITER_NOTICES}")
+string(REPLACE "\n" "\n " UNISCI_XLSXWRITER_NOTICES " ${UNISCI_XLSXWRITER_NOTICES}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in copyright @ONLY)
 
 install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_SOURCE_DIR}/README.md

@@ -10,6 +10,7 @@
 
 #include "calendar/match_line.h"
 #include "export/export.h"
+#include "export/file_name.h"
 #include "export/sha1.h"
 #include "io/encoding.h"
 #include "io/utf8_validator.h"
@@ -67,9 +68,6 @@ constexpr std::int64_t kLastStamp = 253402300799;
 
 // A content line longer than this many octets goes on in continuation lines.
 constexpr std::size_t kLineOctets = 75;
-
-// What a file name that is "-" stands for.
-constexpr std::string_view kStandardInput = "standard input";
 
 // Whether a byte of a TEXT value needs a second look: one to escape, a
 // control character, or the lead byte of the C1 controls U+0080 to U+009F.
@@ -149,18 +147,6 @@ void hash_part(Sha1& hash, std::string_view part) {
   hash.update(part);
 }
 
-// The name of a file without the folders before it.
-std::string_view without_folders(std::string_view file) {
-  std::size_t slash = file.find_last_of("/\\");
-  return slash == file.npos ? file : file.substr(slash + 1);
-}
-
-// The name of a file without its extension, if it has one.
-std::string_view without_extension(std::string_view file) {
-  std::size_t dot = file.rfind('.');
-  return dot == file.npos || dot == 0 ? file : file.substr(0, dot);
-}
-
 }  // namespace
 
 std::uint64_t ICalendarExport::RepeatCounter::add(std::uint64_t fingerprint) {
@@ -205,13 +191,7 @@ ICalendarExport::ICalendarExport(TextWriter& out, ICalendarSettings settings)
       known_teams_(std::move(settings.known_teams)) {
   assert(settings.files.size() == settings.encodings.size());
   for (std::size_t i = 0; i < settings.files.size(); ++i) {
-    std::string file;
-    if (settings.files[i] == "-")
-      file = kStandardInput;
-    else if (is_utf8(settings.files[i]))
-      file = settings.files[i];
-    else
-      append_windows1252_as_utf8(file, settings.files[i]);
+    std::string file = shown_file_name(settings.files[i]);
     std::string_view name = without_folders(file);
     // The name of an event's UUID begins with the file name, padded with
     // zeros to the end of a SHA-1 block: that block is hashed once for all

@@ -16,6 +16,10 @@ std::string file_error_message(const FileError& error) {
     case FileError::Action::Create: verb = "impossibile creare "; break;
     case FileError::Action::Write: verb = "impossibile scrivere "; break;
     case FileError::Action::Replace: verb = "impossibile sostituire "; break;
+    case FileError::Action::TooManyRows:
+      return "impossibile scrivere " + error.file() +
+             ": un foglio di calcolo contiene al massimo 1.048.575 gare e il calendario unito ne "
+             "ha di più; scegli un'altra forma, per esempio il testo (t) o la tabella (x)";
   }
   std::string message = verb;
   message += error.file();

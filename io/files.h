@@ -14,10 +14,11 @@
 namespace unisci {
 
 // A file that could not be opened, read, created, written or put in place,
-// or a calendar that is no text. `reason` is the errno value, 0 for NotText.
+// a calendar that is no text, or a workbook of more match lines than a sheet
+// holds. `reason` is the errno value, 0 for NotText and TooManyRows.
 class FileError : public std::runtime_error {
  public:
-  enum class Action { Open, Read, NotText, Create, Write, Replace };
+  enum class Action { Open, Read, NotText, Create, Write, Replace, TooManyRows };
 
   FileError(Action action, std::string file, int reason);
 
