@@ -2,6 +2,7 @@
 
 #include "job/forms.h"
 #include "job/job.h"
+#include "io/standard_streams.h"
 
 namespace unisci {
 
@@ -20,6 +21,14 @@ int run_command_line(const CommandLine& command_line, Console& console, Folder& 
   job.duration_minutes = command_line.duration_minutes;
   if (command_line.sort_calendars) job.order = LineOrder::ByDateAndTime;
   job.offers_sorting = true;
+  // A workbook is no text to show on a terminal.
+  if (job.form->binary && job.result.empty() && standard_output_is_terminal()) {
+    console.report("la forma " + std::string(1, job.form->letter) +
+                   " non si mostra sul terminale: scrivila in un file con -o, per esempio -o " +
+                   std::string(job.form->dialogue_file) +
+                   "\nPer l'aiuto: unisci-calendari --help");
+    return 2;
+  }
   JobPlace place{[&console](const std::string& message) { console.report(message); }, folder,
                  &standard_input, &standard_output};
   std::vector<std::ptrdiff_t> number_offsets;

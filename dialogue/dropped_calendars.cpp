@@ -7,27 +7,11 @@
 
 #include "dialogue/command_line.h"
 #include "dialogue/command_run.h"
+#include "job/forms.h"
 
 namespace unisci {
 
 namespace {
-
-// The forms a drop offers: the letter the user types (that of -f), the words
-// that name the form in the question, and the extension of the file written.
-struct DroppedForm {
-  char letter;
-  std::string_view words;
-  std::string_view extension;
-};
-
-constexpr std::array<DroppedForm, 6> kDroppedForms{{
-    {'t', "testo", "txt"},
-    {'w', "Word", "doc"},
-    {'x', "tabella", "xls"},
-    {'h', "pagina web", "html"},
-    {'i', "calendario per il telefono", "ics"},
-    {'e', "cartella di Excel", "xlsx"},
-}};
 
 constexpr std::string_view kCalendarsHeading = "Calendari da unire:\n";
 constexpr std::string_view kTooFew =
@@ -39,8 +23,8 @@ constexpr std::string_view kPressEnter = "\nPremi Invio per chiudere";
 // One line: every letter with its words.
 std::string form_question() {
   std::string question = "Scegli il formato (";
-  for (const DroppedForm& form : kDroppedForms) {
-    if (form.letter != kDroppedForms.front().letter) question += ", ";
+  for (const Form& form : forms()) {
+    if (&form != &forms().front()) question += ", ";
     question += form.letter;
     question += ' ';
     question += form.words;
@@ -51,24 +35,21 @@ std::string form_question() {
 
 // The form whose letter, small or capital, is the whole answer, spaces
 // around it aside.
-const DroppedForm* form_of(std::string_view answer) {
+const Form* form_of(std::string_view answer) {
   const std::size_t first = answer.find_first_not_of(" \t");
   const std::size_t last = answer.find_last_not_of(" \t");
   if (first == std::string_view::npos || first != last) return nullptr;
-  const char letter = answer[first];
-  for (const DroppedForm& form : kDroppedForms)
-    if (letter == form.letter || letter == form.letter - 'a' + 'A') return &form;
-  return nullptr;
+  return find_form(answer[first]);
 }
 
 // Asks the form until a valid letter comes. Nothing if standard input ends.
-const DroppedForm* ask_form(Console& console) {
+const Form* ask_form(Console& console) {
   const std::string question = form_question();
   for (;;) {
     console.say(question);
     const std::optional<std::string> answer = console.read_line();
     if (!answer) return nullptr;
-    if (const DroppedForm* form = form_of(*answer)) return form;
+    if (const Form* form = form_of(*answer)) return form;
     console.say(kInvalidLetter);
   }
 }
@@ -98,12 +79,12 @@ int merge_dropped(const std::vector<std::string>& calendars, Console& console, F
     return 2;
   }
   console.say("\n");
-  const DroppedForm* form = ask_form(console);
+  const Form* form = ask_form(console);
   if (form == nullptr) return 1;
   // No year widths: each calendar's is found, as without -a.
   CommandLine command_line{
       .form = form->letter,
-      .output = folder_of(calendars.front()) + "calendario." + std::string(form->extension),
+      .output = folder_of(calendars.front()) + std::string(form->dialogue_file),
       .calendars = calendars};
   const int status =
       run_command_line(command_line, console, folder, standard_input, standard_output);

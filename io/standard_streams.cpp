@@ -5,6 +5,12 @@
 
 #include "io/file_identity.h"
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace unisci {
 
 namespace {
@@ -35,6 +41,14 @@ void StandardOutput::close() {
   errno = 0;
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)
     throw FileError(FileError::Action::Write, name_, error_or(EIO));
+}
+
+bool standard_output_is_terminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stdout)) != 0;
+#else
+  return isatty(STDOUT_FILENO) != 0;
+#endif
 }
 
 std::optional<FileIdentity> StandardInput::identity() const {

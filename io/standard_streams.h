@@ -20,6 +20,9 @@ class StandardInput : public ByteSource {
   std::string name_ = "standard input";
 };
 
+// Whether standard output is a terminal.
+bool standard_output_is_terminal();
+
 // Standard output. `closed`: the program was started without it, so that
 // writing to it must fail rather than go nowhere.
 class StandardOutput : public ByteSink {

@@ -8,6 +8,7 @@
 #include "export/export.h"
 #include "export/icalendar.h"
 #include "export/merged_text.h"
+#include "export/workbook.h"
 #include "io/file_names.h"
 #include "io/text_writer.h"
 
@@ -52,9 +53,24 @@ std::unique_ptr<LineSink> icalendar_sink(ByteSink& out, const FormSettings& sett
   ics.stamp_time = stamp_time(std::getenv("SOURCE_DATE_EPOCH"));
   std::string stem = name_of(path_of(settings.result).stem());
   ics.name = stem.empty() ? "calendario" : stem;
-  ics.bad_date = settings.bad_date;
+  std::string where = settings.result.empty() ? "dal calendario" : "da " + settings.result;
+  ics.bad_date = [bad_date = settings.bad_date, where](const LineOrigin& origin) {
+    bad_date(origin, "la gara resta fuori " + where);
+  };
   ics.known_teams = settings.known_teams;
   return std::make_unique<WrittenSink<ICalendarExport>>(out, std::move(ics));
+}
+
+std::unique_ptr<LineSink> workbook_sink(ByteSink& out, const FormSettings& settings) {
+  WorkbookSettings workbook;
+  workbook.files = settings.calendars;
+  workbook.encodings = settings.encodings;
+  workbook.created = stamp_time(std::getenv("SOURCE_DATE_EPOCH"));
+  workbook.name = settings.result.empty() ? "sullo standard output" : settings.result;
+  workbook.bad_date = [bad_date = settings.bad_date](const LineOrigin& origin) {
+    bad_date(origin, "DATA e ORARIO restano come sono scritte");
+  };
+  return std::make_unique<WorkbookExport>(out, std::move(workbook));
 }
 
 }  // namespace
@@ -62,11 +78,12 @@ std::unique_ptr<LineSink> icalendar_sink(ByteSink& out, const FormSettings& sett
 const std::vector<Form>& forms() {
   // One row per form; the dialogue's files and closing lines are its users'.
   static const std::vector<Form> kForms{
-      {'t', "calendario.txt", false, ".txt ", text_sink},
-      {'w', "calendario.doc", false, ".doc ", text_sink},
-      {'x', "calendario.xls", true, ".xls ", spreadsheet_sink},
-      {'h', "calendario.html", true, ".htm .html ", page_sink},
-      {'i', "calendario.ics", false, ".ics ", icalendar_sink},
+      {'t', "testo", "calendario.txt", false, ".txt ", false, text_sink},
+      {'w', "Word", "calendario.doc", false, ".doc ", false, text_sink},
+      {'x', "tabella", "calendario.xls", true, ".xls ", false, spreadsheet_sink},
+      {'h', "pagina web", "calendario.html", true, ".htm .html ", false, page_sink},
+      {'i', "calendario per il telefono", "calendario.ics", false, ".ics ", false, icalendar_sink},
+      {'e', "cartella di Excel", "calendario.xlsx", false, ".xlsx ", true, workbook_sink},
   };
   return kForms;
 }

@@ -23,14 +23,15 @@ struct FormSettings {
   int duration_minutes = 120;                      // of each match
   std::string result;  // the result's file name as given; empty for standard output
   // Told of a match line whose date or time does not exist, for the forms
-  // that need them.
-  std::function<void(const LineOrigin&)> bad_date;
+  // that need them, with what the form does with it.
+  std::function<void(const LineOrigin&, const std::string& consequence)> bad_date;
   // The teams that tell a line's place and match apart; null if unknown.
   std::shared_ptr<const KnownTeams> known_teams;
 };
 
 struct Form {
   char letter;                     // lower case; the dialogue takes either case
+  std::string_view words;          // what the form is, for a question that lists them
   std::string_view dialogue_file;  // the file the dialogue writes
   // The dialogue also writes the merged text, to temp.txt, as it always did
   // for the table forms.
@@ -38,6 +39,8 @@ struct Form {
   // The extensions of a file name that ask for the form, lower case, each
   // with its dot and a space after it.
   std::string_view extensions;
+  // Bytes that a terminal cannot show: refused on one.
+  bool binary;
   // Makes the sink that writes the form to `out`, and closes it at the end.
   std::unique_ptr<LineSink> (*make_sink)(ByteSink& out, const FormSettings& settings);
 };

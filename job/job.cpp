@@ -175,11 +175,11 @@ FormSettings form_settings(const Job& job, const JobPlace& place, std::vector<En
   settings.page_encoding = page_encoding;
   settings.duration_minutes = job.duration_minutes;
   settings.result = to_standard_output ? "" : job.result;
-  std::string where = settings.result.empty() ? "dal calendario" : "da " + settings.result;
-  settings.bad_date = [&place, names = settings.calendars, where](const LineOrigin& origin) {
+  settings.bad_date = [&place, names = settings.calendars](const LineOrigin& origin,
+                                                          const std::string& consequence) {
     place.report("attenzione: " + names[static_cast<std::size_t>(origin.calendar)] + ", riga " +
-                 std::to_string(origin.line_number) +
-                 ": la data o l'ora non esiste, la gara resta fuori " + where);
+                 std::to_string(origin.line_number) + ": la data o l'ora non esiste, " +
+                 consequence);
   };
   return settings;
 }

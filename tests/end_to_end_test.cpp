@@ -63,12 +63,15 @@ TEST(WorkedExample, EveryForm) {
   const Files table{{"temp.txt", kExampleMerged}, {"calendario.xls", kExampleTable}};
   const Files page{{"temp.txt", kExampleMerged}, {"calendario.html", kExamplePage}};
   const Files ics{{"calendario.ics", read_file(std::string(UNISCI_EXAMPLES) + "/esempio.ics")}};
+  const Files workbook{
+      {"calendario.xlsx", read_file(std::string(UNISCI_EXAMPLES) + "/esempio.xlsx")}};
   const std::vector<Case> cases{
-      {"t", "calendario.txt", text},  {"T", "calendario.txt", text},
-      {"w", "calendario.doc", word},  {"W", "calendario.doc", word},
-      {"x", "calendario.xls", table}, {"X", "calendario.xls", table},
-      {"h", "calendario.html", page}, {"H", "calendario.html", page},
-      {"i", "calendario.ics", ics},   {"I", "calendario.ics", ics},
+      {"t", "calendario.txt", text},      {"T", "calendario.txt", text},
+      {"w", "calendario.doc", word},      {"W", "calendario.doc", word},
+      {"x", "calendario.xls", table},     {"X", "calendario.xls", table},
+      {"h", "calendario.html", page},     {"H", "calendario.html", page},
+      {"i", "calendario.ics", ics},       {"I", "calendario.ics", ics},
+      {"e", "calendario.xlsx", workbook},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.letter);
@@ -263,6 +266,12 @@ TEST(CommandLine, MergesTheCalendarsItNames) {
        "1000 05/03/08 14:00 Roma B\n\n10 07/09/08 18:00 Lecce Epsilon - Zeta\n"
        "11 10/09/08 15:00 Siena Eta - Theta\n",
        {},
+       "",
+       0},
+      {"-o gare.XLSX calendario1.txt calendario2.txt",
+       "",
+       "",
+       {{"gare.XLSX", read_file(std::string(UNISCI_EXAMPLES) + "/esempio.xlsx")}},
        "",
        0},
       // Without -f, the extension of -o's file.
