@@ -227,7 +227,7 @@ TEST(CommandLine, AnsweredWithoutTheDialogue) {
 // Calendars named on the command line: the result alone, on standard output
 // or in the file of -o, and every other file as it was.
 TEST(CommandLine, MergesTheCalendarsItNames) {
-  const std::string kNoFile = "No such file or directory";
+  const std::string kNoFile = "file o cartella inesistente";
   const std::string kExampleICalendar = read_file(std::string(UNISCI_EXAMPLES) + "/esempio.ics");
   struct Case {
     std::string arguments;

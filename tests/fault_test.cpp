@@ -89,8 +89,8 @@ void lay_out(const ScratchFolder& folder, const Layout& layout) {
 // as it was, the merged text of the form chosen included; with standard error
 // closed, no message lands in one of them.
 TEST(CalendarFault, ReportedAndNothingLost) {
-  const std::string kMissing = "No such file or directory";
-  const std::string kFolder = "Is a directory";
+  const std::string kMissing = "file o cartella inesistente";
+  const std::string kFolder = "si tratta di una cartella";
   const std::string kNotText =
       "non sembra un file di testo (contiene byte nulli); salvalo come testo, per esempio in UTF-8";
   struct Case {
@@ -159,8 +159,8 @@ TEST(CalendarFault, RestartQuestionFollowsAndEveryRunReports) {
   folder.write("calendario2.txt", kCalendar2);
   ProgramRun run = folder.run("t\n2\n4\ny\nh\n2\n4\n");
   EXPECT_EQ(run.out, kQuestions + kRestartQuestion + kQuestions + kRestartQuestion);
-  EXPECT_EQ(run.err, report("aprire", "calendario1.txt", "No such file or directory") +
-                         report("aprire", "calendario1.txt", "No such file or directory"));
+  EXPECT_EQ(run.err, report("aprire", "calendario1.txt", "file o cartella inesistente") +
+                         report("aprire", "calendario1.txt", "file o cartella inesistente"));
   EXPECT_EQ(run.status, 1);
 }
 
@@ -190,7 +190,7 @@ TEST(TargetFault, FolderInPlaceOfAnOutput) {
     folder.make_folder(c.folder_name);
     ProgramRun run = folder.run(std::string{c.form, '\n', c.retry} + "\n2\n4\nn\n");
     EXPECT_EQ(run.out, kFormatQuestion + kQuestions + count_text(4, c.result) + kRestartQuestion);
-    EXPECT_EQ(run.err, report("creare", c.folder_name, "Is a directory"));
+    EXPECT_EQ(run.err, report("creare", c.folder_name, "si tratta di una cartella"));
     EXPECT_EQ(run.status, 0);
     std::map<std::string, std::string> expected{{"calendario1.txt", kCalendar1},
                                                 {"calendario2.txt", kCalendar2},
@@ -220,7 +220,7 @@ TEST(TargetFault, DiskFull) {
     lay_out(folder, layout);
     ProgramRun run = folder.run(std::string{form} + "\n2\n4\nn\n");
     EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
-    EXPECT_EQ(run.err, report("scrivere", full, "No space left on device"));
+    EXPECT_EQ(run.err, report("scrivere", full, "disco pieno"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.folder, layout);
   }
@@ -490,7 +490,7 @@ TEST_F(FiftyThousandMatches, DiskFullDuringTheMerge) {
   folder.link("calendario.txt", "/dev/full");
   ProgramRun run = folder.run("t\n2\n4\nn\n");
   EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
-  EXPECT_EQ(run.err, report("scrivere", "calendario.txt", "No space left on device"));
+  EXPECT_EQ(run.err, report("scrivere", "calendario.txt", "disco pieno"));
   EXPECT_EQ(run.status, 1);
   expect_same(run.folder["calendario1.txt"], calendar1, "calendario1.txt");
   expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
