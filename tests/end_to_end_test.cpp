@@ -204,9 +204,12 @@ TEST(Dialogue, NumberOffsetKeptFromAnEarlierRun) {
 // Of the usage only the first line is compared.
 TEST(CommandLine, AnsweredWithoutTheDialogue) {
   const std::string kHint = "\nPer l'aiuto: unisci-calendari --help\n";
+  const std::string kNoOutput = "unisci-calendari: impossibile scrivere sullo standard output\n";
   const std::vector<std::tuple<std::string, std::string, std::string, int>> cases{
       {"--help", "Uso: unisci-calendari\n", "", 0},
       {"--version", "unisci-calendari " UNISCI_VERSION "\n", "", 0},
+      {"--help >&-", "", kNoOutput, 1},
+      {"-V >&-", "", kNoOutput, 1},
       {"calendario1.txt --aiuto calendario2.txt", "",
        "unisci-calendari: opzione sconosciuta: '--aiuto'" + kHint, 2},
       {"-f x calendario1.txt", "", "unisci-calendari: servono almeno due calendari" + kHint, 2},
