@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr const char* kOutputFailed = "unisci-calendari: impossibile scrivere sullo standard output\n";
+constexpr const char* kOutputFailed =
+    "unisci-calendari: impossibile scrivere sullo standard output\n";
 
 }  // namespace
 

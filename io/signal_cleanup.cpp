@@ -62,6 +62,9 @@ void remove_temporary_files_on_signal() {
 #else
   // SIGPIPE too: a prompt written to a pipe that its reader closed.
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) handle(signal_number);
+  // A file-size limit (ulimit -f) makes a write fail with EFBIG, reported as
+  // any other write error, rather than end the program without a word.
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
 

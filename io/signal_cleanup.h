@@ -12,7 +12,8 @@ namespace unisci {
 
 // Installs the handlers: each removes every registered file and ends the
 // process with status 128 + the signal number. A signal that the process was
-// started with ignored stays ignored.
+// started with ignored stays ignored. SIGXFSZ is ignored: a write beyond the
+// file-size limit fails with EFBIG instead.
 void remove_temporary_files_on_signal();
 
 // Registers a file for removal by the handlers for as long as it lives.

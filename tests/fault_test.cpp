@@ -484,16 +484,25 @@ TEST_F(FiftyThousandMatches, EveryMatchOnceInOrder) {
   expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
 }
 
-// A full disk found in the middle of a long merge, not only when it ends.
-TEST_F(FiftyThousandMatches, DiskFullDuringTheMerge) {
+// A full disk or a file-size limit (ulimit -f) found in the middle of a long
+// merge, not only when it ends: reported, and nothing new left behind.
+TEST_F(FiftyThousandMatches, WriteFailsDuringTheMerge) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  folder.link("calendario.txt", "/dev/full");
-  ProgramRun run = folder.run("t\n2\n4\nn\n");
-  EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
-  EXPECT_EQ(run.err, report("scrivere", "calendario.txt", "disco pieno"));
-  EXPECT_EQ(run.status, 1);
-  expect_same(run.folder["calendario1.txt"], calendar1, "calendario1.txt");
-  expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
+  Layout calendars = folder.contents();
+  for (bool full_disk : {true, false}) {
+    SCOPED_TRACE(full_disk ? "full disk" : "file-size limit");
+    Layout before = calendars;
+    if (full_disk)
+      folder.link("calendario.txt", "/dev/full"), before["calendario.txt"] = "-> /dev/full";
+    ProgramRun run = folder.finish(
+        folder.start("t\n2\n4\nn\n", {0, false, full_disk ? 0 : std::size_t{1} << 20}));
+    EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
+    EXPECT_EQ(run.err, report("scrivere", "calendario.txt",
+                              full_disk ? "disco pieno" : "file troppo grande"));
+    EXPECT_EQ(run.status, 1);
+    expect_same_folder(run.folder, before);
+    std::filesystem::remove(folder.path() + "/calendario.txt");
+  }
 }
 
 // A signal while the outputs are being written: the program ends with status

@@ -148,9 +148,10 @@ RunningProgram ScratchFolder::start(std::string_view answers, const Limits& limi
     close(out_fd);
     close(err_fd);
     if (limits.without_stderr) close(2);
-    if (limits.memory > 0) {
-      rlimit limit{limits.memory, limits.memory};
-      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+    for (auto [resource, size] :
+         {std::pair{RLIMIT_AS, limits.memory}, {RLIMIT_FSIZE, limits.file_size}}) {
+      rlimit limit{size, size};
+      if (size > 0 && setrlimit(resource, &limit) != 0) _exit(126);
     }
     execl(UNISCI_BINARY, UNISCI_BINARY, static_cast<char*>(nullptr));
     _exit(127);

@@ -26,6 +26,7 @@ enum class StandardOutput { File, Pipe, Terminal };
 struct Limits {
   std::size_t memory = 0;       // its address space, in bytes; 0: no limit
   bool without_stderr = false;  // started with standard error closed
+  std::size_t file_size = 0;    // the largest file it may write (ulimit -f); 0: no limit
 };
 
 // A program started in a scratch folder, still running.
