@@ -36,6 +36,9 @@ std::string file_error_message(const FileError& error) {
              ": non sembra un file di testo (contiene byte nulli); salvalo come testo, per "
              "esempio in UTF-8";
     case FileError::Action::Create: verb = "impossibile creare "; break;
+    case FileError::Action::CreateTemporary:
+      return "impossibile creare " + error.file() + ": nessun file temporaneo in " +
+             error.temporary_folder() + ": " + error_reason(error.reason());
     case FileError::Action::Write: verb = "impossibile scrivere "; break;
     case FileError::Action::Replace:
       // Something other than a file took the output's place during the run.

@@ -13,20 +13,24 @@ namespace unisci {
 
 // A file that could not be opened, read, created, written or put in place,
 // or a calendar that is no text. `reason` is the errno value, 0 for NotText.
+// CreateTemporary: an output that can be put in place only by way of a
+// temporary file in `temporary_folder`, where none could be made.
 class FileError : public std::runtime_error {
  public:
-  enum class Action { Open, Read, NotText, Create, Write, Replace };
+  enum class Action { Open, Read, NotText, Create, CreateTemporary, Write, Replace };
 
-  FileError(Action action, std::string file, int reason);
+  FileError(Action action, std::string file, int reason, std::string temporary_folder = {});
 
   Action action() const { return action_; }
   const std::string& file() const { return file_; }
   int reason() const { return reason_; }
+  const std::string& temporary_folder() const { return temporary_folder_; }
 
  private:
   Action action_;
   std::string file_;
   int reason_;
+  std::string temporary_folder_;
 };
 
 class ByteSource {
