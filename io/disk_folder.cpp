@@ -62,6 +62,11 @@ class DiskSource : public ByteSource {
   std::string name_;
 };
 
+// Who may read a temporary file: whoever the umask lets read a new file, as
+// for one beside its output that becomes the output; or its owner alone, in
+// the temporary folder that all users share.
+enum class Readers { AsNewFile, OwnerOnly };
+
 // The error number of what took the place of an output during the run.
 int not_a_file(bool directory) {
   return directory ? EISDIR : EEXIST;
@@ -88,7 +93,7 @@ int error_number(DWORD error) {
 }
 // Opened so that the file can be removed while it is open: a console event,
 // handled on another thread, must be able to take it away.
-int open_new(const std::string& path) {
+int open_new(const std::string& path, Readers /*unused*/) {
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -162,9 +167,10 @@ void copy_over(const std::string& from, const std::string& target) {
   if (!copied) throw FileError(FileError::Action::Replace, target, reason);
 }
 #else
-int open_new(const std::string& path) {
-  // The usual mode of a new file; the process's umask applies.
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+int open_new(const std::string& path, Readers readers) {
+  // The usual mode of a new file, to which the process's umask applies.
+  mode_t mode = readers == Readers::OwnerOnly ? 0600 : 0666;
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
 }
 std::FILE* file_of(int fd) {
   return fdopen(fd, "wb");
@@ -304,7 +310,7 @@ class TemporaryFile {
 
   // Makes the file in `folder` and returns it open for writing, which the
   // caller closes. Throws FileError(Create, name).
-  std::FILE* create(const std::string& folder, const std::string& name);
+  std::FILE* create(const std::string& folder, const std::string& name, Readers readers);
   const std::string& path() const { return path_; }
   bool exists() const { return !path_.empty(); }
   // Takes the file away, if it is still there.
@@ -318,7 +324,8 @@ class TemporaryFile {
   std::optional<TemporaryFileRegistration> registration_;
 };
 
-std::FILE* TemporaryFile::create(const std::string& folder, const std::string& name) {
+std::FILE* TemporaryFile::create(const std::string& folder, const std::string& name,
+                                 Readers readers) {
   std::string prefix = hidden_prefix(folder, name);
   auto seed =
       static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
@@ -332,7 +339,7 @@ std::FILE* TemporaryFile::create(const std::string& folder, const std::string& n
     {
       SignalsHeld held;
       errno = 0;
-      fd = open_new(path);
+      fd = open_new(path, readers);
       if (fd >= 0) registration_.emplace(path), path_ = path;
     }
     if (fd < 0 && errno == EEXIST) continue;
@@ -405,7 +412,7 @@ class DiskOutput : public Output {
   // made, without leaving one through the rest of the dialogue.
   explicit DiskOutput(std::string name) : name_(std::move(name)), placing_(placing_of(name_)) {
     if (placing_ == Placing::Rename) {
-      int reason = temporary_file_failure(folder_of(name_));
+      int reason = temporary_file_failure(folder_of(name_), Readers::AsNewFile);
       // A folder where no new file may be made, around a file that may be
       // written: the output is copied over it. Any other failure, a full
       // disk included, is reported.
@@ -417,7 +424,7 @@ class DiskOutput : public Output {
     }
     if (placing_ == Placing::Copy) {
       std::string folder = temporary_folder();
-      if (int reason = temporary_file_failure(folder); reason != 0)
+      if (int reason = temporary_file_failure(folder, Readers::OwnerOnly); reason != 0)
         throw FileError(FileError::Action::CreateTemporary, name_, reason, folder);
     }
   }
@@ -464,10 +471,10 @@ class DiskOutput : public Output {
  private:
   // 0 if a temporary file for the output can be made in `folder`, the
   // reason why not otherwise.
-  int temporary_file_failure(const std::string& folder) {
+  int temporary_file_failure(const std::string& folder, Readers readers) {
     try {
       TemporaryFile probe;
-      std::fclose(probe.create(folder, name_));
+      std::fclose(probe.create(folder, name_, readers));
       return 0;
     } catch (const FileError& e) {
       return e.reason();
@@ -485,9 +492,9 @@ class DiskOutput : public Output {
       f_ = std::fopen(name_.c_str(), "wb");
       if (f_ == nullptr) fail(FileError::Action::Create);
     } else if (placing_ == Placing::Copy) {
-      f_ = temporary_.create(temporary_folder(), name_);
+      f_ = temporary_.create(temporary_folder(), name_, Readers::OwnerOnly);
     } else {
-      f_ = temporary_.create(folder_of(name_), name_);
+      f_ = temporary_.create(folder_of(name_), name_, Readers::AsNewFile);
       keep_owner(f_, name_);
       std::error_code ignored;
       fs::file_status earlier = fs::status(name_, ignored);
