@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -391,6 +392,11 @@ std::string crlf(const std::string& text) {
   return out;
 }
 
+std::string lone_cr(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', '\r');
+  return text;
+}
+
 std::string without_final_newline(const std::string& text) {
   return text.substr(0, text.size() - 1);
 }
@@ -417,6 +423,7 @@ TEST(CalendarText, SameFilesAsTheWorkedExample) {
        {{"Roma", "Forl\xC3\xAC"}, {"Lecce", "Cant\xC3\xB9"}}},
       {"CR LF", crlf(kExample1), crlf(kExample2)},
       {"CR LF and LF mixed", crlf(kExample1), kExample2},
+      {"CR alone, as the old Mac OS wrote", lone_cr(kExample1), lone_cr(kExample2)},
       {"no newline at the end", without_final_newline(kExample1), without_final_newline(kExample2)},
       {"CR LF, no newline at the end", without_final_newline(crlf(kExample1)),
        without_final_newline(crlf(kExample2))},
