@@ -41,11 +41,12 @@ struct ICalendarSettings {
 // the calendar's file name, its category the file name without extension.
 //
 // An event's UID is a version 5 UUID of the calendar's file name (without
-// folders), the match number, the place and the match, so a calendar
-// program updates the event when a match moves to another day or hour. The
-// second and later events of the same four values in one file count their
-// repeat into the UUID as well. For that the export keeps 8 bytes for each
-// distinct match, in a table at most three-quarters full.
+// folders), the season (July to June, named by the year it starts in), the
+// match number, the place and the match, so a calendar program updates the
+// event when a match moves to another day or hour of its season, and the
+// same match a season later is a new event. The second and later events of
+// the same five values in one file count their repeat into the UUID as well. For that the export
+// keeps 8 bytes for each distinct match, in a table at most three-quarters full.
 class ICalendarExport : public LineSink {
  public:
   // Writes the calendar's properties and time zone to `out`.
