@@ -86,8 +86,8 @@ Outcomes outcomes() {
   Outcomes all;
   for (int year_digits1 : {2, 4}) {
     for (int year_digits2 : {2, 4}) {
-      std::vector<MatchLine> in1 = match_lines(kCalendar1, year_digits1);
-      std::vector<MatchLine> in2 = match_lines(kCalendar2, year_digits2);
+      std::vector<fuzzing::MatchLine> in1 = match_lines(kCalendar1, year_digits1);
+      std::vector<fuzzing::MatchLine> in2 = match_lines(kCalendar2, year_digits2);
       require(in1.size() + in2.size() == kMatches, "the fixed calendars hold their matches");
       std::string text = merge_of(in1, in2).text;
       all.merged.insert(text);

@@ -23,9 +23,9 @@ using namespace unisci::fuzzing;
 
 constexpr std::size_t kSizes[8] = {1, 2, 3, 5, 16, 64, 4096, LineReader::kBlock};
 
-std::vector<std::string> written_lines(const std::vector<MatchLine>& lines) {
+std::vector<std::string> written_lines(const std::vector<fuzzing::MatchLine>& lines) {
   std::vector<std::string> written;
-  for (const MatchLine& l : lines) written.push_back(l.written);
+  for (const fuzzing::MatchLine& l : lines) written.push_back(l.written);
   return written;
 }
 
@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   require(!binary, "a calendar that holds a NUL byte is refused");
   merged_text.close();
 
-  std::vector<MatchLine> in1 = match_lines(decoded(text1), year_digits1);
-  std::vector<MatchLine> in2 = match_lines(decoded(text2), year_digits2);
+  std::vector<fuzzing::MatchLine> in1 = match_lines(decoded(text1), year_digits1);
+  std::vector<fuzzing::MatchLine> in2 = match_lines(decoded(text2), year_digits2);
   require(merged.empty() || merged.back() == '\n', "the merged text ends with a newline");
   std::vector<std::string> written;
   bool after_line = false;
