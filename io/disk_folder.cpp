@@ -206,7 +206,10 @@ bool replace(const std::string& from, const std::string& target) {
   // swapped out and is not a file, such as a folder put there during the
   // run, is swapped back.
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
-    if (!taken_by_other(from)) return std::remove(from.c_str()), true;
+    if (!taken_by_other(from)) {
+      std::remove(from.c_str());
+      return true;
+    }
     int reason = errno;
     renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
     errno = reason;
@@ -287,7 +290,7 @@ void copy_over(const std::string& from, const std::string& target) {
 constexpr std::size_t kLongestName = 255;
 
 // The start of the hidden name of a temporary file for `name` in `folder`:
-// ".name.", which create_temporary() ends with six characters. The part of
+// ".name.", which TemporaryFile::create() ends with six characters. The part of
 // `name` is cut where the whole would be too long, not inside a character.
 std::string hidden_prefix(const std::string& folder, const std::string& name) {
   std::string borrowed = fs::path(name).filename().string();
@@ -340,7 +343,10 @@ std::FILE* TemporaryFile::create(const std::string& folder, const std::string& n
       SignalsHeld held;
       errno = 0;
       fd = open_new(path, readers);
-      if (fd >= 0) registration_.emplace(path), path_ = path;
+      if (fd >= 0) {
+        registration_.emplace(path);
+        path_ = path;
+      }
     }
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) throw FileError(FileError::Action::Create, name, error_or(EACCES));
@@ -492,7 +498,12 @@ class DiskOutput : public Output {
       f_ = std::fopen(name_.c_str(), "wb");
       if (f_ == nullptr) fail(FileError::Action::Create);
     } else if (placing_ == Placing::Copy) {
-      f_ = temporary_.create(temporary_folder(), name_, Readers::OwnerOnly);
+      std::string folder = temporary_folder();
+      try {
+        f_ = temporary_.create(folder, name_, Readers::OwnerOnly);
+      } catch (const FileError& e) {
+        throw FileError(FileError::Action::CreateTemporary, name_, e.reason(), folder);
+      }
     } else {
       f_ = temporary_.create(folder_of(name_), name_, Readers::AsNewFile);
       keep_owner(f_, name_);
