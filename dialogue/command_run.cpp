@@ -1,8 +1,8 @@
 #include "dialogue/command_run.h"
 
+#include "io/standard_streams.h"
 #include "job/forms.h"
 #include "job/job.h"
-#include "io/standard_streams.h"
 
 namespace unisci {
 
@@ -15,8 +15,8 @@ int run_command_line(const CommandLine& command_line, Console& console, Folder& 
     job.calendars.push_back({command_line.calendars[i], year_digits});
   }
   // Without a form, the result file's extension tells it.
-  job.form = command_line.form != 0 ? find_form(command_line.form)
-                                    : &form_for_file(command_line.output);
+  job.form =
+      command_line.form != 0 ? find_form(command_line.form) : &form_for_file(command_line.output);
   if (command_line.output != "-") job.result = command_line.output;
   job.duration_minutes = command_line.duration_minutes;
   if (command_line.sort_calendars) job.order = LineOrder::ByDateAndTime;
@@ -25,8 +25,7 @@ int run_command_line(const CommandLine& command_line, Console& console, Folder& 
   if (job.form->binary && job.result.empty() && standard_output_is_terminal()) {
     console.report("la forma " + std::string(1, job.form->letter) +
                    " non si mostra sul terminale: scrivila in un file con -o, per esempio -o " +
-                   std::string(job.form->dialogue_file) +
-                   "\nPer l'aiuto: unisci-calendari --help");
+                   std::string(job.form->dialogue_file) + "\nPer l'aiuto: unisci-calendari --help");
     return 2;
   }
   JobPlace place{[&console](const std::string& message) { console.report(message); }, folder,

@@ -19,6 +19,13 @@
 #include "io/signal_cleanup.h"
 #include "io/standard_streams.h"
 
+namespace {
+
+constexpr const char* kOutputFailed =
+    "unisci-calendari: impossibile scrivere sullo standard output\n";
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   bool output_closed = unisci::prepare_standard_streams();
   unisci::remove_temporary_files_on_signal();
@@ -28,7 +35,15 @@ int main(int argc, char* argv[]) {
   std::optional<unisci::CommandLine> command_line;
   if (argc > 1 && !dropped) {
     auto parsed = unisci::parse_command_line(argc, argv, std::cout, std::cerr);
-    if (const int* answered = std::get_if<int>(&parsed)) return *answered;
+    if (const int* answered = std::get_if<int>(&parsed)) {
+      // The usage or the version went to the null device that stands in for
+      // a closed standard output: nobody read it.
+      if (*answered == 0 && output_closed) {
+        std::cerr << kOutputFailed;
+        return 1;
+      }
+      return *answered;
+    }
     command_line = std::get<unisci::CommandLine>(std::move(parsed));
   }
   int status = 0;
@@ -55,7 +70,7 @@ int main(int argc, char* argv[]) {
   }
   std::cout.flush();
   if (!std::cout) {
-    std::cerr << "unisci-calendari: impossibile scrivere sullo standard output\n";
+    std::cerr << kOutputFailed;
     status = 1;
   }
   return status;

@@ -147,6 +147,16 @@ void hash_part(Sha1& hash, std::string_view part) {
   hash.update(part);
 }
 
+// The season of a match, in four digits: seasons run from July to June, and
+// a match of July 2024 to June 2025 is of season 2024.
+std::array<char, 4> season_of(const LocalDateTime& start) {
+  int year = std::max(0, start.month >= 7 ? start.year : start.year - 1);
+  std::array<char, 4> digits{};
+  for (std::size_t i = digits.size(); i-- > 0; year /= 10)
+    digits[i] = static_cast<char>('0' + year % 10);
+  return digits;
+}
+
 }  // namespace
 
 std::uint64_t ICalendarExport::RepeatCounter::add(std::uint64_t fingerprint) {
@@ -236,6 +246,8 @@ void ICalendarExport::match_line(const MergedLine& line) {
   auto [place, match] = place_and_match(text_after_time(text), known_teams_.get());
 
   Sha1 hash = source.uid_prefix;
+  std::array<char, 4> season = season_of(*start);
+  hash_part(hash, {season.data(), season.size()});
   hash_part(hash, number);
   hash_part(hash, place);
   hash_part(hash, match);

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <set>
 #include <sstream>
 #include <string>
@@ -18,6 +17,7 @@
 #include "dialogue/console.h"
 #include "dialogue/run_loop.h"
 #include "fuzz/reference.h"
+#include "io/file_error_message.h"
 #include "testing/dialogue_texts.h"
 #include "testing/memory_files.h"
 
@@ -132,8 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the exit status is 0 exactly when input ends at the restart question");
 
   std::string report =
-      "unisci-calendari: impossibile creare calendario.doc: " + std::string(std::strerror(EISDIR)) +
-      "\n";
+      "unisci-calendari: impossibile creare calendario.doc: " + error_reason(EISDIR) + "\n";
   std::string reports;
   for (int i = 0; i < create_failures; ++i) reports += report;
   // Besides those, only warnings of a year width that does not fit.

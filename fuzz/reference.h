@@ -91,11 +91,23 @@ struct ModelLine {
   std::string written;  // as it must appear in the merged text
 };
 
+// A calendar's text with the line ends the program reads: one whose first
+// 256 KiB hold a CR and no LF ends its lines at every CR as well, which here
+// becomes an LF unless one follows it.
+inline std::string with_line_ends(std::string_view calendar) {
+  std::string text(calendar);
+  std::string_view head = calendar.substr(0, std::size_t{256} * 1024);
+  if (head.find('\n') != head.npos || head.find('\r') == head.npos) return text;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i)
+    if (text[i] == '\r' && text[i + 1] != '\n') text[i] = '\n';
+  return text;
+}
+
 // The match lines of a calendar whose years have `year_digits` digits.
 inline std::vector<ModelLine> match_lines(std::string_view calendar, int year_digits) {
   std::vector<ModelLine> found;
   long offset = 0;
-  for (const std::string& line : lines_of(calendar, true)) {
+  for (const std::string& line : lines_of(with_line_ends(calendar), true)) {
     if (line.size() < 2 || !digit(line[0]) || !(digit(line[1]) || line[1] == ' ')) continue;
     std::size_t digits = 0;
     while (digits < line.size() && digit(line[digits])) ++digits;

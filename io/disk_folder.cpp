@@ -6,8 +6,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "io/file_identity.h"
 #include "io/file_names.h"
@@ -63,17 +66,43 @@ class DiskSource : public ByteSource {
   std::string name_;
 };
 
+// Who may read a temporary file: whoever the umask lets read a new file, as
+// for one beside its output that becomes the output; or its owner alone, in
+// the temporary folder that all users share.
+enum class Readers { AsNewFile, OwnerOnly };
+
+// The error number of what took the place of an output during the run.
+int not_a_file(bool directory) {
+  return directory ? EISDIR : EEXIST;
+}
+
 // The platform's calls for the few things the standard library lacks.
 #ifdef _WIN32
+int error_number(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    case ERROR_TOO_MANY_OPEN_FILES: return EMFILE;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return EACCES;
+    default: return EIO;
+  }
+}
 // Opened so that the file can be removed while it is open: a console event,
 // handled on another thread, must be able to take it away.
-int open_new(const std::string& path) {
+int open_new(const std::string& path, Readers /*unused*/) {
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    DWORD error = GetLastError();
-    errno = error == ERROR_FILE_EXISTS ? EEXIST : error == ERROR_DISK_FULL ? ENOSPC : EACCES;
+    errno = error_number(GetLastError());
     return -1;
   }
   int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), 0);
@@ -83,16 +112,30 @@ int open_new(const std::string& path) {
 std::FILE* file_of(int fd) {
   return _fdopen(fd, "wb");
 }
+void close_descriptor(int fd) {
+  _close(fd);
+}
 bool writable(const std::string& path) {
   return _access(path.c_str(), 2) == 0;
 }
 int process_id() {
   return _getpid();
 }
+std::string temporary_folder() {
+  std::vector<char> path(MAX_PATH + 1);
+  DWORD length = GetTempPathA(static_cast<DWORD>(path.size()), path.data());
+  return length > 0 && length < path.size() ? std::string(path.data(), length) : ".";
+}
 // Replaces `target` with `from` in one step, as rename() does on POSIX. A
 // target open in another program, such as a table in a spreadsheet, cannot be
 // replaced: access denied.
 bool replace(const std::string& from, const std::string& target) {
+  DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    errno = not_a_file((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    return false;
+  }
   if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
   DWORD error = GetLastError();
   errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
@@ -101,13 +144,43 @@ bool replace(const std::string& from, const std::string& target) {
               : EIO;
   return false;
 }
+// Whether a rename over the regular file `name` keeps its owner and links.
+bool keeps_owner_and_links(const std::string&) {
+  return true;
+}
+void keep_owner(std::FILE*, const std::string&) {}
+// Copies the file `from` over `target`, which stays the same file. Throws
+// FileError.
+void copy_over(const std::string& from, const std::string& target) {
+  std::FILE* in = std::fopen(from.c_str(), "rb");
+  std::FILE* out = std::fopen(target.c_str(), "wb");
+  int reason = error_or(EIO);
+  std::vector<char> block(std::size_t{256} * 1024);
+  bool copied = in != nullptr && out != nullptr;
+  while (copied) {
+    std::size_t got = std::fread(block.data(), 1, block.size(), in);
+    if (got == 0) {
+      copied = std::ferror(in) == 0;
+      break;
+    }
+    copied = std::fwrite(block.data(), 1, got, out) == got;
+  }
+  if (!copied) reason = error_or(reason);
+  if (out != nullptr && std::fclose(out) != 0 && copied) copied = false, reason = error_or(EIO);
+  if (in != nullptr) std::fclose(in);
+  if (!copied) throw FileError(FileError::Action::Replace, target, reason);
+}
 #else
-int open_new(const std::string& path) {
-  // The usual mode of a new file; the process's umask applies.
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+int open_new(const std::string& path, Readers readers) {
+  // The usual mode of a new file, to which the process's umask applies.
+  mode_t mode = readers == Readers::OwnerOnly ? 0600 : 0666;
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
 }
 std::FILE* file_of(int fd) {
   return fdopen(fd, "wb");
+}
+void close_descriptor(int fd) {
+  ::close(fd);
 }
 bool writable(const std::string& path) {
   return access(path.c_str(), W_OK) == 0;
@@ -115,53 +188,152 @@ bool writable(const std::string& path) {
 int process_id() {
   return static_cast<int>(getpid());
 }
+std::string temporary_folder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
+// Whether what `name` holds now is not something the program may replace:
+// anything but a regular file. Sets errno to say what.
+bool taken_by_other(const std::string& name) {
+  struct stat info {};
+  if (lstat(name.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return false;
+  errno = not_a_file(S_ISDIR(info.st_mode));
+  return true;
+}
 bool replace(const std::string& from, const std::string& target) {
 #ifdef RENAME_EXCHANGE
   // Swapping the two files and then removing the earlier one is as atomic as
   // a rename over it, and faster on ext4, where a rename over a file first
   // starts writing the new one out: the text form of two calendars of
   // 500,000 lines takes about a quarter less time. Neither waits for the
-  // disk: the outputs are not synced (see the manual page, FILE).
+  // disk: the outputs are not synced (see the manual page, FILE). What was
+  // swapped out and is not a file, such as a folder put there during the
+  // run, is swapped back.
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
-    std::remove(from.c_str());
-    return true;
+    if (!taken_by_other(from)) {
+      std::remove(from.c_str());
+      return true;
+    }
+    int reason = errno;
+    renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
+    errno = reason;
+    return false;
   }
   // No earlier file, or a file system that cannot swap: a plain rename.
 #endif
-  return std::rename(from.c_str(), target.c_str()) == 0;
+  return !taken_by_other(target) && std::rename(from.c_str(), target.c_str()) == 0;
 }
-#endif
-
-// Whether a rename over `name` would keep what the user had: false for a
-// symbolic link, a file with other hard links, one of another user, or
-// anything but a regular file. Throws FileError if `name` cannot be an output.
-bool can_replace(const std::string& name) {
-  std::error_code error;
-  const fs::path path = path_of(name);
-  fs::file_status link = fs::symlink_status(path, error);
-  if (link.type() == fs::file_type::not_found) return true;
-  if (error) throw FileError(FileError::Action::Create, name, error.value());
-  if (fs::is_directory(fs::status(path, error)))
-    throw FileError(FileError::Action::Create, name, EISDIR);
-  bool replaceable = link.type() == fs::file_type::regular;
-#ifndef _WIN32
+bool keeps_owner_and_links(const std::string& name) {
   struct stat info {};
-  if (lstat(name.c_str(), &info) == 0)
-    replaceable = replaceable && info.st_nlink == 1 && info.st_uid == geteuid();
-#endif
-  // A file the user may not write is not replaced behind their back; one
-  // that a link leads nowhere is created where the link points.
+  return lstat(name.c_str(), &info) == 0 && info.st_nlink == 1 &&
+         (info.st_uid == geteuid() || geteuid() == 0);
+}
+// Gives the new file `f` the owner and group of the file `name` it is to
+// replace, or the group alone where the owner cannot be given, as far as the
+// process may.
+void keep_owner(std::FILE* f, const std::string& name) {
+  struct stat earlier {};
+  if (stat(name.c_str(), &earlier) != 0) return;
+  if (fchown(fileno(f), earlier.st_uid, earlier.st_gid) != 0)
+    (void)!fchown(fileno(f), static_cast<uid_t>(-1), earlier.st_gid);
+}
+// Writes all `n` bytes of `buf` to `fd`; false with errno set if it cannot.
+bool write_all(int fd, const char* buf, std::size_t n) {
+  while (n > 0) {
+    ssize_t done = ::write(fd, buf, n);
+    if (done < 0 && errno == EINTR) continue;
+    if (done < 0) return false;
+    if (done == 0) {
+      errno = EIO;
+      return false;
+    }
+    buf += done;
+    n -= static_cast<std::size_t>(done);
+  }
+  return true;
+}
+bool copy_bytes(int in, int out, off_t size) {
+  // The room is taken first where the file system can: a full disk or a
+  // file-size limit then shows before the earlier content is touched.
+  int reserved = size > 0 ? posix_fallocate(out, 0, size) : 0;
+  if (reserved == ENOSPC || reserved == EFBIG || reserved == EDQUOT) {
+    errno = reserved;
+    return false;
+  }
+  std::vector<char> block(std::size_t{256} * 1024);
+  for (;;) {
+    ssize_t got = ::read(in, block.data(), block.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return ftruncate(out, size) == 0;
+    if (!write_all(out, block.data(), static_cast<std::size_t>(got))) return false;
+  }
+}
+void copy_over(const std::string& from, const std::string& target) {
   errno = 0;
-  if (!writable(name) && errno != ENOENT)
-    throw FileError(FileError::Action::Create, name, error_or(EACCES));
-  return replaceable;
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without emptying it, and without waiting for the reader of a pipe
+  // put there during the run: it is no file, and is not written.
+  int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  struct stat source {};
+  struct stat earlier {};
+  bool copied = in >= 0 && out >= 0 && fstat(in, &source) == 0 && fstat(out, &earlier) == 0;
+  if (copied && !S_ISREG(earlier.st_mode)) {
+    copied = false;
+    errno = not_a_file(false);
+  }
+  copied = copied && copy_bytes(in, out, source.st_size);
+  int reason = error_or(EIO);
+  if (out >= 0 && ::close(out) != 0 && copied) copied = false, reason = error_or(EIO);
+  if (in >= 0) ::close(in);
+  if (!copied) throw FileError(FileError::Action::Replace, target, reason);
+}
+#endif
+
+// The longest name of a file that the usual file systems hold, in bytes.
+constexpr std::size_t kLongestName = 255;
+
+// The start of the hidden name of a temporary file for `name` in `folder`:
+// ".name.", which TemporaryFile::create() ends with six characters. The part of
+// `name` is cut where the whole would be too long, not inside a character.
+std::string hidden_prefix(const std::string& folder, const std::string& name) {
+  std::string borrowed = name_of(path_of(name).filename());
+  std::size_t room = kLongestName - 8;
+  if (borrowed.size() > room) {
+    while (room > 0 && (static_cast<unsigned char>(borrowed[room]) & 0xC0) == 0x80) --room;
+    borrowed.resize(room);
+  }
+  return name_of(path_of(folder) / path_of('.' + borrowed + '.'));
 }
 
-// A new, hidden file beside `name`, opened for writing: ".name.XXXXXX".
-std::pair<std::string, std::FILE*> create_temporary(const std::string& name) {
-  const fs::path target = path_of(name);
-  const std::string hidden_name = '.' + name_of(target.filename()) + '.';
-  const std::string prefix = name_of(target.parent_path() / path_of(hidden_name));
+// A new, hidden file for the output `name`, known to the signal cleanup from
+// the moment it exists until it is removed or put in place.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile() { remove(); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  // Makes the file in `folder` and returns it open for writing, which the
+  // caller closes. Throws FileError(Create, name).
+  std::FILE* create(const std::string& folder, const std::string& name, Readers readers);
+  const std::string& path() const { return path_; }
+  bool exists() const { return !path_.empty(); }
+  // Takes the file away, if it is still there.
+  void remove();
+  // Forgets the file, which has been put in place under another name. Call
+  // while signals are held.
+  void forget();
+
+ private:
+  std::string path_;
+  std::optional<TemporaryFileRegistration> registration_;
+};
+
+std::FILE* TemporaryFile::create(const std::string& folder, const std::string& name,
+                                 Readers readers) {
+  std::string prefix = hidden_prefix(folder, name);
   auto seed =
       static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
       static_cast<unsigned long long>(process_id()) << 32;
@@ -170,50 +342,105 @@ std::pair<std::string, std::FILE*> create_temporary(const std::string& name) {
     std::string path = prefix;
     unsigned long long bits = seed + static_cast<unsigned long long>(attempt) * 0x9E3779B97F4A7C15U;
     for (int i = 0; i < 6; ++i, bits /= 36) path += kLetters[bits % 36];
-    errno = 0;
-    int fd = open_new(path);
-    if (fd < 0) {
-      if (errno == EEXIST) continue;
-      throw FileError(FileError::Action::Create, name, error_or(EACCES));
+    int fd = -1;
+    {
+      SignalsHeld held;
+      errno = 0;
+      fd = open_new(path, readers);
+      if (fd >= 0) {
+        registration_.emplace(path);
+        path_ = path;
+      }
     }
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) throw FileError(FileError::Action::Create, name, error_or(EACCES));
     std::FILE* f = file_of(fd);
     if (f == nullptr) {
       int reason = error_or(EMFILE);
-      std::remove(path.c_str());
+      close_descriptor(fd);
+      remove();
       throw FileError(FileError::Action::Create, name, reason);
     }
-    return {path, f};
+    return f;
   }
   throw FileError(FileError::Action::Create, name, EEXIST);
 }
 
+void TemporaryFile::remove() {
+  if (path_.empty()) return;
+  SignalsHeld held;
+  std::remove(path_.c_str());
+  forget();
+}
+
+void TemporaryFile::forget() {
+  registration_.reset();
+  path_.clear();
+}
+
+// How an output takes the place of the earlier file.
+enum class Placing {
+  // Written to a temporary file beside the target and renamed over it.
+  Rename,
+  // Written to a temporary file in the system's temporary folder and copied
+  // over the target, which stays the same file: for a symbolic link, a file
+  // with other hard links, one of another user, or one in a folder where no
+  // new file may be made.
+  Copy,
+  // Written to the target itself: a device or a pipe, which holds no earlier
+  // content to keep.
+  Direct,
+};
+
+// How the output `name` can take its place and keep what the user had.
+// Throws FileError if `name` cannot be an output.
+Placing placing_of(const std::string& name) {
+  std::error_code error;
+  fs::file_status link = fs::symlink_status(path_of(name), error);
+  if (link.type() == fs::file_type::not_found) return Placing::Rename;
+  if (error) throw FileError(FileError::Action::Create, name, error.value());
+  fs::file_status target = fs::status(path_of(name), error);
+  if (fs::is_directory(target)) throw FileError(FileError::Action::Create, name, EISDIR);
+  // A file the user may not write is not replaced behind their back; one
+  // that a link leads nowhere is created where the link points.
+  errno = 0;
+  if (!writable(name) && errno != ENOENT)
+    throw FileError(FileError::Action::Create, name, error_or(EACCES));
+  if (target.type() != fs::file_type::regular && target.type() != fs::file_type::not_found)
+    return Placing::Direct;
+  bool renamed = link.type() == fs::file_type::regular && keeps_owner_and_links(name);
+  return renamed ? Placing::Rename : Placing::Copy;
+}
+
+std::string folder_of(const std::string& name) {
+  return name_of(path_of(name).parent_path());
+}
+
 class DiskOutput : public Output {
  public:
-  explicit DiskOutput(std::string name) : name_(std::move(name)) {
-    if (!can_replace(name_)) {
-      in_place_ = true;
-      return;
-    }
-    // A file made and removed at once shows that the temporary file can be
-    // made, without leaving one through the rest of the dialogue.
-    try {
-      auto [path, f] = create_temporary(name_);
-      std::fclose(f);
-      std::remove(path.c_str());
-    } catch (const FileError& e) {
+  // A file made and removed at once shows that the temporary file can be
+  // made, without leaving one through the rest of the dialogue.
+  explicit DiskOutput(std::string name) : name_(std::move(name)), placing_(placing_of(name_)) {
+    if (placing_ == Placing::Rename) {
+      int reason = temporary_file_failure(folder_of(name_), Readers::AsNewFile);
       // A folder where no new file may be made, around a file that may be
-      // written: the file is written in place. Any other failure, a full disk
-      // included, is reported: writing in place would empty the file first.
-      bool denied = e.reason() == EACCES || e.reason() == EPERM || e.reason() == EROFS;
+      // written: the output is copied over it. Any other failure, a full
+      // disk included, is reported.
+      bool denied = reason == EACCES || reason == EPERM || reason == EROFS;
       std::error_code ignored;
-      if (!denied || !fs::exists(path_of(name_), ignored) || !writable(name_)) throw;
-      in_place_ = true;
+      if (reason != 0 && (!denied || !fs::exists(path_of(name_), ignored) || !writable(name_)))
+        throw FileError(FileError::Action::Create, name_, reason);
+      if (reason != 0) placing_ = Placing::Copy;
+    }
+    if (placing_ == Placing::Copy) {
+      std::string folder = temporary_folder();
+      if (int reason = temporary_file_failure(folder, Readers::OwnerOnly); reason != 0)
+        throw FileError(FileError::Action::CreateTemporary, name_, reason, folder);
     }
   }
 
   ~DiskOutput() override {
     if (f_ != nullptr) std::fclose(f_);
-    if (!temporary_.empty()) std::remove(temporary_.c_str());
   }
   DiskOutput(const DiskOutput&) = delete;
   DiskOutput& operator=(const DiskOutput&) = delete;
@@ -227,8 +454,7 @@ class DiskOutput : public Output {
   void close() override {
     start();
     if (f_ == nullptr) return;  // closed already
-    std::FILE* f = f_;
-    f_ = nullptr;
+    std::FILE* f = std::exchange(f_, nullptr);
     errno = 0;
     bool flushed = std::fflush(f) == 0 && std::ferror(f) == 0;
     int reason = error_or(EIO);
@@ -236,34 +462,60 @@ class DiskOutput : public Output {
     if (!flushed) throw FileError(FileError::Action::Write, name_, reason);
   }
 
+  // Puts the output in place with signals held: a signal then comes after
+  // it, never in the middle.
   void commit() override {
-    if (temporary_.empty()) return;
-    errno = 0;
-    if (!replace(temporary_, name_)) fail(FileError::Action::Replace);
-    temporary_.clear();
-    registration_.reset();
+    if (!temporary_.exists()) return;
+    if (placing_ == Placing::Rename) {
+      SignalsHeld held;
+      errno = 0;
+      if (!replace(temporary_.path(), name_)) fail(FileError::Action::Replace);
+      temporary_.forget();
+    } else {
+      SignalsHeld held;
+      copy_over(temporary_.path(), name_);
+    }
+    temporary_.remove();
   }
 
  private:
-  // Opens the file the bytes go to when the writing starts: the temporary
-  // file, with the permission bits of the file it will replace, or the file
-  // itself, which is emptied then.
+  // 0 if a temporary file for the output can be made in `folder`, the
+  // reason why not otherwise.
+  int temporary_file_failure(const std::string& folder, Readers readers) {
+    try {
+      TemporaryFile probe;
+      std::fclose(probe.create(folder, name_, readers));
+      return 0;
+    } catch (const FileError& e) {
+      return e.reason();
+    }
+  }
+
+  // Opens the file the bytes go to when the writing starts: a temporary file
+  // or, for a device or a pipe, the target itself. One beside the target gets
+  // its permission bits, owner and group.
   void start() {
     if (started_) return;
-    if (in_place_) {
+    started_ = true;
+    if (placing_ == Placing::Direct) {
       errno = 0;
       f_ = std::fopen(name_.c_str(), "wb");
       if (f_ == nullptr) fail(FileError::Action::Create);
+    } else if (placing_ == Placing::Copy) {
+      std::string folder = temporary_folder();
+      try {
+        f_ = temporary_.create(folder, name_, Readers::OwnerOnly);
+      } catch (const FileError& e) {
+        throw FileError(FileError::Action::CreateTemporary, name_, e.reason(), folder);
+      }
     } else {
-      auto [path, f] = create_temporary(name_);
-      temporary_ = path;
-      registration_.emplace(path);
-      f_ = f;
+      f_ = temporary_.create(folder_of(name_), name_, Readers::AsNewFile);
+      keep_owner(f_, name_);
       std::error_code ignored;
       fs::file_status earlier = fs::status(path_of(name_), ignored);
-      if (fs::exists(earlier)) fs::permissions(path_of(temporary_), earlier.permissions(), ignored);
+      if (fs::exists(earlier))
+        fs::permissions(path_of(temporary_.path()), earlier.permissions(), ignored);
     }
-    started_ = true;
     std::setvbuf(f_, nullptr, _IONBF, 0);  // the writer hands over large blocks
   }
 
@@ -272,10 +524,9 @@ class DiskOutput : public Output {
   }
 
   std::string name_;
-  bool in_place_ = false;
+  Placing placing_;
   bool started_ = false;
-  std::string temporary_;  // empty when writing in place, or once committed
-  std::optional<TemporaryFileRegistration> registration_;
+  TemporaryFile temporary_;  // none once committed, and for Placing::Direct
   std::FILE* f_ = nullptr;
 };
 

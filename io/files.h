@@ -16,20 +16,24 @@ namespace unisci {
 // A file that could not be opened, read, created, written or put in place,
 // a calendar that is no text, or a workbook of more match lines than a sheet
 // holds. `reason` is the errno value, 0 for NotText and TooManyRows.
+// CreateTemporary: an output that can be put in place only by way of a
+// temporary file in `temporary_folder`, where none could be made.
 class FileError : public std::runtime_error {
  public:
-  enum class Action { Open, Read, NotText, Create, Write, Replace, TooManyRows };
+  enum class Action { Open, Read, NotText, Create, CreateTemporary, Write, Replace, TooManyRows };
 
-  FileError(Action action, std::string file, int reason);
+  FileError(Action action, std::string file, int reason, std::string temporary_folder = {});
 
   Action action() const { return action_; }
   const std::string& file() const { return file_; }
   int reason() const { return reason_; }
+  const std::string& temporary_folder() const { return temporary_folder_; }
 
  private:
   Action action_;
   std::string file_;
   int reason_;
+  std::string temporary_folder_;
 };
 
 // Which file a name or an open file is: two names, or a name and a

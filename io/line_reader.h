@@ -12,7 +12,9 @@
 namespace unisci {
 
 // A carriage return right before a line's end is dropped, so that CR LF reads
-// as one newline. A source that holds a NUL byte is no text: reading it fails.
+// as one newline. A source whose first kBlock bytes (or all, if fewer) hold a
+// CR and no LF, as the old Mac OS saved texts, ends its lines with CR too. A
+// source that holds a NUL byte is no text: reading it fails.
 class LineReader {
  public:
   static constexpr std::size_t kBlock = std::size_t{256} * 1024;
@@ -53,6 +55,12 @@ class LineReader {
     begin_ = stop < end_ ? stop + 1 : stop;
   }
   bool refill();
+  void settle_line_ends(std::size_t from);
+  std::size_t lone_carriage_returns_to_newlines(std::size_t from);
+
+  // LF ends the lines; or CR as well, every CR not followed by LF being
+  // turned into LF as it is read; or not known yet.
+  enum class LineEnds { Unknown, Newline, CarriageReturn };
 
   ByteSource& source_;
   std::vector<char> buf_;
@@ -60,6 +68,7 @@ class LineReader {
   std::size_t end_ = 0;      // end of the bytes read
   std::size_t scanned_ = 0;  // bytes from begin_ known to hold no newline
   bool at_end_ = false;
+  LineEnds line_ends_ = LineEnds::Unknown;
 };
 
 }  // namespace unisci

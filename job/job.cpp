@@ -176,7 +176,7 @@ FormSettings form_settings(const Job& job, const JobPlace& place, std::vector<En
   settings.duration_minutes = job.duration_minutes;
   settings.result = to_standard_output ? "" : job.result;
   settings.bad_date = [&place, names = settings.calendars](const LineOrigin& origin,
-                                                          const std::string& consequence) {
+                                                           const std::string& consequence) {
     place.report("attenzione: " + names[static_cast<std::size_t>(origin.calendar)] + ", riga " +
                  std::to_string(origin.line_number) + ": la data o l'ora non esiste, " +
                  consequence);

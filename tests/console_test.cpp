@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -166,7 +165,7 @@ TEST(DroppedCalendars, AskTheFormWriteBesideTheFirstWaitForEnter) {
       "telefono, e cartella di Excel): ";
   const std::string shown = "Calendari da unire:\n  Gare/a.txt\n  b.txt\n";
   const std::string wait = "\nPremi Invio per chiudere";
-  const std::string missing = "impossibile aprire c.txt: " + std::string(std::strerror(ENOENT));
+  const std::string missing = "impossibile aprire c.txt: file o cartella inesistente";
   struct Case {
     std::vector<std::string> calendars;
     std::string answers;  // the last line is left unread

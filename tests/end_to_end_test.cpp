@@ -1,7 +1,10 @@
 // The built program, run in a scratch folder with its answers piped in: its
 // standard output, exit status and every file it leaves, byte for byte.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -162,24 +165,33 @@ TEST(Dialogue, RestartWithTheSameFormOverwrites) {
   }
 }
 
-// An output replaced keeps the permission bits of the file it replaces; one
-// that is a symbolic link stays a link, and the file it leads to is written.
+// An output replaced keeps the permission bits, the owner and the group of the
+// file it replaces (a group the user may give); one that is a symbolic
+// link stays a link, and the file it leads to is written.
 TEST(Dialogue, OutputsKeepWhatTheUserHad) {
   namespace fs = std::filesystem;
   ScratchFolder folder;
   folder.write("calendario1.txt", kExample1);
   folder.write("calendario2.txt", kExample2);
   folder.write("calendario.txt", "vecchio\n");
-  fs::permissions(folder.path() + "/calendario.txt",
-                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const std::string text = folder.path() + "/calendario.txt";
+  fs::permissions(text, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  struct stat earlier {};
+  if (geteuid() == 0) {
+    EXPECT_EQ(chown(text.c_str(), 0, 65534), 0);  // the group of nobody
+  }
+  EXPECT_EQ(stat(text.c_str(), &earlier), 0);
   folder.make_folder("altrove");
   folder.write("altrove/calendario.doc", "vecchio\n");
   folder.link("calendario.doc", "altrove/calendario.doc");
   ProgramRun run = folder.run("t\n2\n4\ny\nw\n2\n4\nn\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.folder["calendario.txt"], kExampleMerged);
-  EXPECT_EQ(fs::status(folder.path() + "/calendario.txt").permissions(),
+  EXPECT_EQ(fs::status(text).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  struct stat replaced {};
+  EXPECT_EQ(stat(text.c_str(), &replaced), 0);
+  EXPECT_TRUE(replaced.st_uid == earlier.st_uid && replaced.st_gid == earlier.st_gid);
   EXPECT_EQ(run.folder["calendario.doc"], "-> altrove/calendario.doc");
   EXPECT_EQ(read_file(folder.path() + "/altrove/calendario.doc"), kExampleMerged);
   EXPECT_EQ(run.folder.size(), 5U) << "no temporary file is left";
@@ -211,9 +223,12 @@ TEST(Dialogue, NumberOffsetKeptFromAnEarlierRun) {
 // Of the usage only the first line is compared.
 TEST(CommandLine, AnsweredWithoutTheDialogue) {
   const std::string kHint = "\nPer l'aiuto: unisci-calendari --help\n";
+  const std::string kNoOutput = "unisci-calendari: impossibile scrivere sullo standard output\n";
   const std::vector<std::tuple<std::string, std::string, std::string, int>> cases{
       {"--help", "Uso: unisci-calendari\n", "", 0},
       {"--version", "unisci-calendari " UNISCI_VERSION "\n", "", 0},
+      {"--help >&-", "", kNoOutput, 1},
+      {"-V >&-", "", kNoOutput, 1},
       {"calendario1.txt --aiuto calendario2.txt", "",
        "unisci-calendari: opzione sconosciuta: '--aiuto'" + kHint, 2},
       {"-f x calendario1.txt", "", "unisci-calendari: servono almeno due calendari" + kHint, 2},
@@ -234,7 +249,9 @@ TEST(CommandLine, AnsweredWithoutTheDialogue) {
 // Calendars named on the command line: the result alone, on standard output
 // or in the file of -o, and every other file as it was.
 TEST(CommandLine, MergesTheCalendarsItNames) {
-  const std::string kNoFile = "No such file or directory";
+  const std::string kNoFile = "file o cartella inesistente";
+  // The longest name a file may have, and one byte more.
+  const std::string kLongest(255, 'n');
   const std::string kExampleICalendar = read_file(std::string(UNISCI_EXAMPLES) + "/esempio.ics");
   struct Case {
     std::string arguments;
@@ -340,6 +357,18 @@ TEST(CommandLine, MergesTheCalendarsItNames) {
        {},
        "unisci-calendari: impossibile aprire altro.txt: " + kNoFile + "\n",
        1},
+      {"-o " + kLongest + " calendario1.txt calendario2.txt",
+       "",
+       "",
+       {{kLongest, kExampleMerged}},
+       "",
+       0},
+      {"-o " + kLongest + "n calendario1.txt calendario2.txt",
+       "",
+       "",
+       {},
+       "unisci-calendari: impossibile creare " + kLongest + "n: nome troppo lungo\n",
+       1},
       {"-o calendario2.txt calendario1.txt calendario2.txt",
        "",
        "",
@@ -444,6 +473,11 @@ std::string crlf(const std::string& text) {
   return out;
 }
 
+std::string lone_cr(std::string text) {
+  std::replace(text.begin(), text.end(), '\n', '\r');
+  return text;
+}
+
 std::string without_final_newline(const std::string& text) {
   return text.substr(0, text.size() - 1);
 }
@@ -470,6 +504,7 @@ TEST(CalendarText, SameFilesAsTheWorkedExample) {
        {{"Roma", "Forl\xC3\xAC"}, {"Lecce", "Cant\xC3\xB9"}}},
       {"CR LF", crlf(kExample1), crlf(kExample2)},
       {"CR LF and LF mixed", crlf(kExample1), kExample2},
+      {"CR alone, as the old Mac OS wrote", lone_cr(kExample1), lone_cr(kExample2)},
       {"no newline at the end", without_final_newline(kExample1), without_final_newline(kExample2)},
       {"CR LF, no newline at the end", without_final_newline(crlf(kExample1)),
        without_final_newline(crlf(kExample2))},

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "program_run.h"
@@ -34,6 +35,8 @@ const std::string& kMerged = kExampleMerged;
 const std::string kQuestions = kFormatQuestion + kYearQuestion1 + kYearQuestion2;
 // A file left by an earlier run, which a failed run must not touch.
 const std::string kEarlier = "1\tda una esecuzione precedente\n";
+const std::string kNotText =
+    "non sembra un file di testo (contiene byte nulli); salvalo come testo, per esempio in UTF-8";
 
 // Whether the program runs under a sanitizer, which cannot start in a small
 // address space.
@@ -89,10 +92,8 @@ void lay_out(const ScratchFolder& folder, const Layout& layout) {
 // as it was, the merged text of the form chosen included; with standard error
 // closed, no message lands in one of them.
 TEST(CalendarFault, ReportedAndNothingLost) {
-  const std::string kMissing = "No such file or directory";
-  const std::string kFolder = "Is a directory";
-  const std::string kNotText =
-      "non sembra un file di testo (contiene byte nulli); salvalo come testo, per esempio in UTF-8";
+  const std::string kMissing = "file o cartella inesistente";
+  const std::string kFolder = "si tratta di una cartella";
   struct Case {
     Layout calendars;
     std::string err;
@@ -159,8 +160,8 @@ TEST(CalendarFault, RestartQuestionFollowsAndEveryRunReports) {
   folder.write("calendario2.txt", kCalendar2);
   ProgramRun run = folder.run("t\n2\n4\ny\nh\n2\n4\n");
   EXPECT_EQ(run.out, kQuestions + kRestartQuestion + kQuestions + kRestartQuestion);
-  EXPECT_EQ(run.err, report("aprire", "calendario1.txt", "No such file or directory") +
-                         report("aprire", "calendario1.txt", "No such file or directory"));
+  EXPECT_EQ(run.err, report("aprire", "calendario1.txt", "file o cartella inesistente") +
+                         report("aprire", "calendario1.txt", "file o cartella inesistente"));
   EXPECT_EQ(run.status, 1);
 }
 
@@ -190,13 +191,62 @@ TEST(TargetFault, FolderInPlaceOfAnOutput) {
     folder.make_folder(c.folder_name);
     ProgramRun run = folder.run(std::string{c.form, '\n', c.retry} + "\n2\n4\nn\n");
     EXPECT_EQ(run.out, kFormatQuestion + kQuestions + count_text(4, c.result) + kRestartQuestion);
-    EXPECT_EQ(run.err, report("creare", c.folder_name, "Is a directory"));
+    EXPECT_EQ(run.err, report("creare", c.folder_name, "si tratta di una cartella"));
     EXPECT_EQ(run.status, 0);
     std::map<std::string, std::string> expected{{"calendario1.txt", kCalendar1},
                                                 {"calendario2.txt", kCalendar2},
                                                 {c.folder_name, "<dir>"},
                                                 {c.result, kMerged}};
     EXPECT_EQ(run.folder, expected);
+  }
+}
+
+// A folder where the user may make no new file, holding an output the user
+// may write (a web server's folder): the output is written in the temporary
+// folder and copied over the old one when complete, which stays the same file
+// of the same owner and is untouched until then. Without a temporary folder
+// the output is refused at the form's answer.
+TEST(TargetFault, FolderTheUserMayNotWrite) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can run the program as another user";
+  constexpr unsigned kNobody = 65534;
+  // Latin-1 at the start: the survey of the encodings stops there, and the
+  // NUL byte is found in the merge.
+  std::string late_fault = "0 01/01/2009 09:00 Citt\xE0 Alfa - Beta\n";
+  for (int n = 1; late_fault.size() < 1000000; ++n)
+    late_fault += std::to_string(n) + " 01/01/2009 10:00 Roma Alfa - Beta\n";
+  late_fault += '\0';
+  struct Case {
+    const char* name;
+    std::string calendar2, tmpdir, answers, out, err, result;
+  };
+  const std::vector<Case> cases{
+      {"copied over", kCalendar2, "", "t\n2\n4\nn\n",
+       kQuestions + count_text(4, "calendario.txt") + kRestartQuestion, "", kMerged},
+      {"a calendar fails late", late_fault, "", "t\n2\n4\nn\n", kQuestions + kRestartQuestion,
+       report("leggere", "calendario2.txt", kNotText), kEarlier},
+      {"no temporary folder", kCalendar2, "/nonexistent", "t\n", kFormatQuestion + kFormatQuestion,
+       report("creare", "calendario.txt",
+              "nessun file temporaneo in /nonexistent: file o cartella inesistente"),
+       kEarlier},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    Layout layout{{"calendario1.txt", kCalendar1}, {"calendario2.txt", c.calendar2}};
+    lay_out(folder, layout);
+    const std::string output = folder.path() + "/calendario.txt";
+    folder.write("calendario.txt", layout["calendario.txt"] = kEarlier);
+    struct stat before {};
+    ASSERT_EQ(chown(output.c_str(), kNobody, kNobody) | stat(output.c_str(), &before), 0);
+    ProgramRun run = folder.finish(folder.start(c.answers, {0, false, 0, kNobody, c.tmpdir}));
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(run.status, c.err.empty() ? 0 : 1);
+    layout["calendario.txt"] = c.result;
+    expect_same_folder(run.folder, layout);
+    struct stat after {};
+    EXPECT_EQ(stat(output.c_str(), &after), 0);
+    EXPECT_TRUE(after.st_ino == before.st_ino && after.st_uid == kNobody);
   }
 }
 
@@ -220,7 +270,7 @@ TEST(TargetFault, DiskFull) {
     lay_out(folder, layout);
     ProgramRun run = folder.run(std::string{form} + "\n2\n4\nn\n");
     EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
-    EXPECT_EQ(run.err, report("scrivere", full, "No space left on device"));
+    EXPECT_EQ(run.err, report("scrivere", full, "disco pieno"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.folder, layout);
   }
@@ -285,6 +335,25 @@ TEST(OutputFault, StandardOutputOnFullDisk) {
   EXPECT_EQ(read_file(folder.path() + "/errori"),
             "unisci-calendari: impossibile scrivere sullo standard output\n");
   EXPECT_EQ(read_file(folder.path() + "/calendario.txt"), kMerged);
+}
+
+// A signal at any moment of a dialogue that starts again and again, the
+// creation and removal of the file that shows an output can be made
+// included: no temporary file is ever left, and the output is whole.
+TEST(SignalFault, AnyMomentLeavesNoTemporaryFile) {
+  ScratchFolder folder;
+  lay_out(folder, {{"calendario1.txt", kCalendar1}, {"calendario2.txt", kCalendar2}});
+  std::string answers;
+  for (int run = 0; run < 300; ++run) answers += "t\n2\n4\ny\n";
+  for (int delay_us = 0; delay_us < 20000; delay_us += 125) {
+    RunningProgram program = folder.start(answers);
+    usleep(static_cast<useconds_t>(delay_us));
+    kill(program.pid, SIGINT);
+    for (const auto& [name, content] : folder.finish(program).folder)
+      EXPECT_TRUE(name[0] != '.' && name[0] != '$' &&
+                  (name != "calendario.txt" || content == kMerged))
+          << name << " after " << delay_us << " us";
+  }
 }
 
 // Standard input that ends while an answer is awaited: nothing more is
@@ -479,6 +548,37 @@ class FiftyThousandMatches : public ::testing::Test {
     return line;
   }
 
+  // Starts the program with calendar 1 coming through a pipe, and returns once
+  // half of it has gone in and a temporary file holds some of the merge: the
+  // program is in the middle of its work. `writer` is the pipe's open end.
+  RunningProgram start_half_fed(const std::string& answers, int& writer) {
+    const std::string pipe = folder.path() + "/calendario1.txt";
+    std::filesystem::remove(pipe);
+    EXPECT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    RunningProgram program = folder.start(answers);
+    writer = open(pipe.c_str(), O_WRONLY);
+    std::string_view half(calendar1.data(), calendar1.size() / 2);
+    EXPECT_EQ(write(writer, half.data(), half.size()), static_cast<ssize_t>(half.size()));
+    // The pipe holds little: most of the half has been read, and merged.
+    std::uintmax_t written = 0;
+    std::error_code gone;  // a file removed while it is looked at
+    for (int wait = 0; wait < 1000 && written == 0; ++wait) {
+      usleep(10000);
+      for (const std::string& where : {folder.path(), folder.temporary_folder()})
+        for (const auto& entry : std::filesystem::directory_iterator(where))
+          if (auto size = entry.file_size(gone);
+              !gone && entry.path().filename().string()[0] == '.')
+            written += size;
+    }
+    EXPECT_GT(written, 0U) << "no temporary file was written";
+    return program;
+  }
+
+  void put_back_calendar1() {
+    std::filesystem::remove(folder.path() + "/calendario1.txt");
+    folder.write("calendario1.txt", calendar1);
+  }
+
   void SetUp() override {
     for (int k = 0; k < kEach; ++k) {
       calendar1 += match(k + 1, 2 * k, "08") + "\n";
@@ -510,54 +610,90 @@ TEST_F(FiftyThousandMatches, EveryMatchOnceInOrder) {
   expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
 }
 
-// A full disk found in the middle of a long merge, not only when it ends.
-TEST_F(FiftyThousandMatches, DiskFullDuringTheMerge) {
+// A full disk or a file-size limit (ulimit -f) found in the middle of a long
+// merge, not only when it ends: reported, and nothing new left behind.
+TEST_F(FiftyThousandMatches, WriteFailsDuringTheMerge) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  folder.link("calendario.txt", "/dev/full");
-  ProgramRun run = folder.run("t\n2\n4\nn\n");
-  EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
-  EXPECT_EQ(run.err, report("scrivere", "calendario.txt", "No space left on device"));
-  EXPECT_EQ(run.status, 1);
-  expect_same(run.folder["calendario1.txt"], calendar1, "calendario1.txt");
-  expect_same(run.folder["calendario2.txt"], calendar2, "calendario2.txt");
+  Layout calendars = folder.contents();
+  for (bool full_disk : {true, false}) {
+    SCOPED_TRACE(full_disk ? "full disk" : "file-size limit");
+    Layout before = calendars;
+    if (full_disk)
+      folder.link("calendario.txt", "/dev/full"), before["calendario.txt"] = "-> /dev/full";
+    ProgramRun run = folder.finish(
+        folder.start("t\n2\n4\nn\n", {0, false, full_disk ? 0 : std::size_t{1} << 20}));
+    EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
+    EXPECT_EQ(run.err, report("scrivere", "calendario.txt",
+                              full_disk ? "disco pieno" : "file troppo grande"));
+    EXPECT_EQ(run.status, 1);
+    expect_same_folder(run.folder, before);
+    std::filesystem::remove(folder.path() + "/calendario.txt");
+  }
 }
 
 // A signal while the outputs are being written: the program ends with status
-// 128 + the signal's number, every earlier output whole and no temporary file
-// left. Calendar 1 comes through a pipe that the test holds half written, so
-// the signal finds the program in the middle of its work.
+// 128 + the signal's number, every earlier output whole, those reached through
+// links included, and no temporary file left.
 TEST_F(FiftyThousandMatches, SignalLeavesEarlierOutputsWhole) {
   std::signal(SIGPIPE, SIG_IGN);  // a program that ends early fails the test, not kills it
-  for (auto [form, signal_number] : {std::pair{'t', SIGINT}, {'x', SIGTERM}, {'h', SIGHUP}}) {
-    SCOPED_TRACE(std::string("form ") + form + ", signal " + std::to_string(signal_number));
+  const std::vector<std::tuple<char, int, bool>> cases{
+      {'t', SIGINT, false}, {'x', SIGTERM, false}, {'h', SIGHUP, true}};
+  for (auto [form, signal_number, through_links] : cases) {
+    SCOPED_TRACE(std::string("form ") + form + ", signal " + std::to_string(signal_number) +
+                 (through_links ? ", outputs through links" : ""));
+    if (through_links) folder.make_folder("sito");
     Layout before = folder.contents();
-    for (const char* earlier : {"calendario.txt", "temp.txt", "calendario.xls", "calendario.html"})
-      folder.write(earlier, kEarlier), before[earlier] = kEarlier;
-    const std::string pipe = folder.path() + "/calendario1.txt";
-    std::filesystem::remove(pipe);
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    before["calendario1.txt"] = "<other>";
-    RunningProgram program = folder.start(std::string{form} + "\n2\n4\nn\n");
-    int writer = open(pipe.c_str(), O_WRONLY);
-    ASSERT_GE(writer, 0);
-    std::string_view half(calendar1.data(), calendar1.size() / 2);
-    ASSERT_EQ(write(writer, half.data(), half.size()), static_cast<ssize_t>(half.size()));
-    // The pipe holds little: most of the half has been read, and merged.
-    std::size_t written = 0;
-    for (int wait = 0; wait < 1000 && written == 0; ++wait) {
-      usleep(10000);
-      for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
-        if (entry.path().filename().string()[0] == '.') written += entry.file_size();
+    for (const char* earlier :
+         {"calendario.txt", "temp.txt", "calendario.xls", "calendario.html"}) {
+      std::string name = through_links ? std::string("sito/") + earlier : earlier;
+      std::filesystem::remove(folder.path() + "/" + earlier);
+      if (through_links) folder.link(earlier, name);
+      folder.write(name, kEarlier);
+      before[earlier] = through_links ? "-> " + name : kEarlier;
     }
-    EXPECT_GT(written, 0U) << "no temporary file was written";
+    before["calendario1.txt"] = "<other>";
+    int writer = -1;
+    RunningProgram program = start_half_fed(std::string{form} + "\n2\n4\nn\n", writer);
     kill(program.pid, signal_number);
     close(writer);
     ProgramRun run = folder.finish(program);
     EXPECT_EQ(run.out, kQuestions);
     EXPECT_EQ(run.status, 128 + signal_number);
     expect_same_folder(run.folder, before);
-    std::filesystem::remove(pipe);
-    folder.write("calendario1.txt", calendar1);
+    for (const auto& [name, content] : before) {
+      if (content.starts_with("-> ")) {
+        EXPECT_EQ(read_file(folder.path() + "/" + content.substr(3)), kEarlier) << name;
+      }
+    }
+    put_back_calendar1();
+  }
+}
+
+// A folder put where the output goes while the program works, where there
+// was no file or a link: never moved or removed; the run fails and says so.
+TEST_F(FiftyThousandMatches, FolderPutInPlaceOfTheOutput) {
+  for (bool was_a_link : {false, true}) {
+    SCOPED_TRACE(was_a_link ? "the output was a link" : "there was no output");
+    const std::string output = folder.path() + "/calendario.txt";
+    if (was_a_link)
+      folder.make_folder("sito"), folder.link("calendario.txt", "sito/calendario.txt");
+    Layout after = folder.contents();
+    int writer = -1;
+    RunningProgram program = start_half_fed("t\n2\n4\nn\n", writer);
+    std::filesystem::remove(output);
+    std::filesystem::create_directory(output);
+    std::string_view rest = std::string_view(calendar1).substr(calendar1.size() / 2);
+    EXPECT_EQ(write(writer, rest.data(), rest.size()), static_cast<ssize_t>(rest.size()));
+    close(writer);
+    ProgramRun run = folder.finish(program);
+    EXPECT_EQ(run.out, kQuestions + kRestartQuestion);
+    EXPECT_EQ(run.err, report("sostituire", "calendario.txt", "si tratta di una cartella"));
+    EXPECT_EQ(run.status, 1);
+    after["calendario.txt"] = "<dir>";
+    after["calendario1.txt"] = "<other>";
+    expect_same_folder(run.folder, after);
+    std::filesystem::remove(output);
+    put_back_calendar1();
   }
 }
 

@@ -182,7 +182,7 @@ TEST(ICalendar, TextEscapedControlsLeftOutCharactersConverted) {
             "\r\nNAME:Serie A\\; 2008 Forl\xC3\xAC\\n\r\nX-WR-CALNAME:Serie A\\; 2008 "
             "Forl\xC3\xAC\\n\r\n");
   EXPECT_EQ(ics.substr(ics.find("BEGIN:VEVENT")),
-            "BEGIN:VEVENT\r\nUID:8e159328-f324-5c74-a18b-c3274ca88f7c\r\n"
+            "BEGIN:VEVENT\r\nUID:d494720a-91f4-5e7f-90f9-378977afd8b7\r\n"
             "DTSTAMP:20231114T221320Z\r\nDTSTART;TZID=Europe/Rome:20080907T150000\r\n"
             "DURATION:PT1H30M\r\nSUMMARY:\r\nDESCRIPTION:Gara 1 - standard input\r\n"
             "CATEGORIES:standard input\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
@@ -204,21 +204,24 @@ TEST(ICalendar, FoldedAt75OctetsBetweenCharacters) {
   }
 }
 
-TEST(ICalendar, UidTheSameWhenTheMatchMovesUniqueInTheFile) {
+TEST(ICalendar, UidTheSameWhenTheMatchMovesInItsSeasonUniqueInTheFile) {
   auto uids = [](const std::vector<Line>& lines) {
     std::vector<std::string> uids;
     for (Event& event : events_of(ics_of(lines))) uids.push_back(event["UID"]);
     return uids;
   };
   const std::string a = "1 07/09/08 15:00 Roma Alfa - Beta";
-  std::vector<std::string> all = uids({{"1 21/12/09 20:45 Roma Alfa - Beta"}, {a}, {a}});
+  // Moved to the last day of its season, which runs from July to June.
+  std::vector<std::string> all = uids({{"1 30/06/09 20:45 Roma Alfa - Beta"}, {a}, {a}});
   EXPECT_EQ(all[0], uids({{a}})[0]);
   EXPECT_EQ(all[1], uids({{a}, {a}})[1]);
   // Any change to how the name is made would give every event a new UID.
   EXPECT_EQ(uids({{"1 07/09/08 15:00 Roma " + std::string(200, 'x')}})[0],
-            "0fe404b8-75d4-5a28-9d47-50ed0c39c271");
-  // Other calendar, number, place, match; parts that join into the same bytes.
-  for (const Line& other : std::vector<Line>{{a, 1},
+            "73757fa2-801e-5c30-9a57-5c581d724e26");
+  // Other season, calendar, number, place, match; parts that join into the
+  // same bytes.
+  for (const Line& other : std::vector<Line>{{"1 01/07/09 15:00 Roma Alfa - Beta"},
+                                             {a, 1},
                                              {"2" + a.substr(1)},
                                              {"1 07/09/08 15:00 Bari Alfa - Beta"},
                                              {a + " "},

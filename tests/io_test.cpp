@@ -21,6 +21,19 @@ const std::string kMark = "\xEF\xBB\xBF";  // UTF-8's byte order mark
 // What read_all() gives for a text that is no text.
 const std::string kNotText = "(not text)";
 
+// Lines ended by CR alone, as many as fill a block: an LF after them is too
+// late to make them one line.
+const std::string kOldMac = [] {
+  std::string text;
+  while (text.size() < LineReader::kBlock) text += "1 a\r";
+  return text;
+}();
+const std::vector<std::string> kOldMacLines = [] {
+  std::vector<std::string> lines(LineReader::kBlock / 4, "1 a");
+  lines.insert(lines.end(), {"", "b", "c", "d"});
+  return lines;
+}();
+
 struct Case {
   const char* name;
   std::string input;
@@ -43,6 +56,9 @@ const std::vector<Case> kCases{
      std::string(40, 'x') + "\n" + std::string(80, 'x') + "\nshort\n" + std::string(40, 'x'),
      {std::string(40, 'x'), std::string(80, 'x'), "short", std::string(40, 'x')}},
     {"CR right before the end of the input", "last\r", {"last"}},
+    // No LF and a CR: the old Mac OS's line ends, LF and CR LF too.
+    {"CR line ends", "1 a\r2 b\r\r3 c\r", {"1 a", "2 b", "", "3 c"}},
+    {"CR line ends, then CR LF and LF", kOldMac + "\rb\r\nc\nd", kOldMacLines},
     {"bytes of every value but NUL", "\x01\xE8\xFF\x80\n", {"\x01\xE8\xFF\x80"}},
     // No text holds a NUL byte, once decoded.
     {"a NUL byte", "1 a\n2 b\0\n3 c\n"s, {kNotText}},

@@ -1,7 +1,9 @@
 #include "program_run.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -31,7 +33,10 @@ ScratchFolder::ScratchFolder() {
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   root_ = pattern;
   work_ = root_ + "/cartella";
+  tmp_ = root_ + "/tmp";
   fs::create_directory(work_);
+  fs::create_directory(tmp_);
+  fs::permissions(tmp_, fs::perms::all | fs::perms::sticky_bit);
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -67,8 +72,8 @@ ProgramRun ScratchFolder::run(std::string_view answers, const std::string& local
   if (output == StandardOutput::Terminal) {
     run = run_on_terminal(locale);
   } else {
-    std::string program = "LC_ALL='" + locale + "' '" UNISCI_BINARY "' " + arguments +
-                          " < ../answers 2> ../err; echo $? > ../status";
+    std::string program = "LC_ALL='" + locale + "' TMPDIR='" + tmp_ + "' '" UNISCI_BINARY "' " +
+                          arguments + " < ../answers 2> ../err; echo $? > ../status";
     std::string command = "cd '" + work_ + "' && ";
     if (output == StandardOutput::File)
       command += "{ " + program + "; } > ../out";
@@ -104,7 +109,7 @@ ProgramRun ScratchFolder::run_on_terminal(const std::string& locale) const {
     int errors = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (slave < 0 || in < 0 || errors < 0 || dup2(in, 0) < 0 || dup2(slave, 1) < 0 ||
         dup2(errors, 2) < 0 || chdir(work_.c_str()) != 0 ||
-        setenv("LC_ALL", locale.c_str(), 1) != 0)
+        setenv("LC_ALL", locale.c_str(), 1) != 0 || setenv("TMPDIR", tmp_.c_str(), 1) != 0)
       _exit(126);
     close(master);
     close(slave);
@@ -141,17 +146,24 @@ RunningProgram ScratchFolder::start(std::string_view answers, const Limits& limi
     int in_fd = open(in.c_str(), O_RDONLY);
     int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::string& tmpdir = limits.tmpdir.empty() ? tmp_ : limits.tmpdir;
     if (in_fd < 0 || out_fd < 0 || err_fd < 0 || dup2(in_fd, 0) < 0 || dup2(out_fd, 1) < 0 ||
-        dup2(err_fd, 2) < 0 || chdir(work_.c_str()) != 0 || setenv("LC_ALL", "C", 1) != 0)
+        dup2(err_fd, 2) < 0 || chdir(work_.c_str()) != 0 || setenv("LC_ALL", "C", 1) != 0 ||
+        setenv("TMPDIR", tmpdir.c_str(), 1) != 0)
       _exit(126);
     close(in_fd);
     close(out_fd);
     close(err_fd);
     if (limits.without_stderr) close(2);
-    if (limits.memory > 0) {
-      rlimit limit{limits.memory, limits.memory};
-      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+    for (auto [resource, size] :
+         {std::pair{RLIMIT_AS, limits.memory}, {RLIMIT_FSIZE, limits.file_size}}) {
+      rlimit limit{size, size};
+      if (size > 0 && setrlimit(resource, &limit) != 0) _exit(126);
     }
+    // Another user reaches the work folder through the scratch folder.
+    if (limits.user != 0 && (chmod(root_.c_str(), 0755) != 0 || setgroups(0, nullptr) != 0 ||
+                             setgid(limits.user) != 0 || setuid(limits.user) != 0))
+      _exit(126);
     execl(UNISCI_BINARY, UNISCI_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -172,6 +184,8 @@ ProgramRun ScratchFolder::finish(const RunningProgram& program) const {
 
 std::map<std::string, std::string> ScratchFolder::contents() const {
   std::map<std::string, std::string> folder;
+  for (const auto& entry : fs::directory_iterator(tmp_))
+    folder["$TMPDIR/" + entry.path().filename().string()] = "<left>";
   for (const auto& entry : fs::directory_iterator(work_)) {
     std::string name = entry.path().filename().string();
     if (entry.is_symlink())

@@ -15,7 +15,8 @@ struct ProgramRun {
   std::string err;  // standard error
   int status = -1;  // exit status
   // Every entry of the folder after the run: a regular file's content, "<dir>"
-  // for a folder, "-> target" for a symbolic link.
+  // for a folder, "-> target" for a symbolic link; and "$TMPDIR/" and the
+  // name for whatever the run left in its temporary folder.
   std::map<std::string, std::string> folder;
 };
 
@@ -26,6 +27,9 @@ enum class StandardOutput { File, Pipe, Terminal };
 struct Limits {
   std::size_t memory = 0;       // its address space, in bytes; 0: no limit
   bool without_stderr = false;  // started with standard error closed
+  std::size_t file_size = 0;    // the largest file it may write (ulimit -f); 0: no limit
+  unsigned user = 0;            // run as this user and group id (nobody: 65534); 0: as is
+  std::string tmpdir = {};      // its TMPDIR; empty: the scratch folder's own
 };
 
 // A program started in a scratch folder, still running.
@@ -44,6 +48,8 @@ class ScratchFolder {
 
   // The folder the program runs in.
   const std::string& path() const { return work_; }
+  // The TMPDIR of every run, empty at the start.
+  const std::string& temporary_folder() const { return tmp_; }
   void write(const std::string& name, std::string_view content) const;
   void make_folder(const std::string& name) const;
   void link(const std::string& name, const std::string& target) const;
@@ -72,6 +78,7 @@ class ScratchFolder {
 
   std::string root_;  // holds the work folder and the captured streams
   std::string work_;
+  std::string tmp_;
 };
 
 std::string read_file(const std::string& path);
