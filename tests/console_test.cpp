@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <climits>
 #include <iterator>
 #include <map>
