@@ -9,9 +9,9 @@ EncodingPlan plan_encodings(const std::vector<Encoding>& calendars) {
   // The merged lines so far: what they are made of, as a merged text read
   // ahead would show, and which calendars' lines they hold in UTF-8.
   Encoding merged = calendars[0];
-  std::vector<bool> in_utf8;
-  for (Encoding encoding : calendars)
-    in_utf8.push_back(encoding == Encoding::Ascii || encoding == Encoding::Utf8);
+  std::vector<bool> in_utf8(calendars.size());
+  for (std::size_t i = 0; i < calendars.size(); ++i)
+    in_utf8[i] = calendars[i] == Encoding::Ascii || calendars[i] == Encoding::Utf8;
   for (std::size_t next = 1; next < calendars.size(); ++next) {
     std::vector<bool>& converted = plan.converted_by_merge.emplace_back(calendars.size(), false);
     Encoding encoding = calendars[next];
