@@ -45,10 +45,12 @@ void check_icalendar(const std::vector<std::string>& lines, int year_digits, std
   testing::StringSink sink(text);
   TextWriter out(sink, block);
   std::int64_t warnings = 0;
-  ICalendarExport ics(
-      out, {{"-"}, {Encoding::Unknown}, 120, 0, "calendario", [&warnings](const LineOrigin&) {
-              ++warnings;
-            }});
+  ICalendarSettings settings;
+  settings.files = {"-"};
+  settings.encodings = {Encoding::Unknown};
+  settings.duration_minutes = 120;
+  settings.bad_date = [&warnings](const LineOrigin&) { ++warnings; };
+  ICalendarExport ics(out, std::move(settings));
   std::ptrdiff_t offset = 0;
   std::int64_t match_lines = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
