@@ -34,7 +34,8 @@ void KnownTeams::add(const MatchLine& line) {
   std::size_t apart = after_time.find(kTeamsApart);
   if (apart == after_time.npos) return;
   std::string_view team = trimmed(after_time.substr(apart + kTeamsApart.size()));
-  if (team.empty()) return;
+  if (team.empty() || teams_as_written_.find(team) != teams_as_written_.end()) return;
+  teams_as_written_.emplace(team);
   team = as_utf8(team, Encoding::Unknown, converted_);
   if (!contains(team)) teams_.emplace(team);
 }
