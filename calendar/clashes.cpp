@@ -16,8 +16,8 @@ namespace {
 // many more than after the last time.
 constexpr std::size_t kDropAfter = 64;
 
-// The most places kept folded, by the text they are found in.
-constexpr std::size_t kFoldedPlacesMost = 4096;
+// The most texts whose places are kept, but for those of one date.
+constexpr std::size_t kPlacesMost = 4096;
 
 // The date as the merged text writes it: the second cell of its line.
 std::string date_as_written(const MergedLine& line) {
@@ -48,53 +48,55 @@ void ClashCheck::match_line(const MergedLine& line) {
   if (encoding == Encoding::Unknown)
     encoding = is_utf8(as_read) ? Encoding::Utf8 : Encoding::Windows1252;
   std::string_view after_time = as_read.substr(at[2] + 1);
-  const std::string* place = folded_place(after_time, encoding);
-  if (place->empty()) return;
+  Place* place = place_of(after_time, encoding);
+  if (place == nullptr) return;
   int date = start->year * 10000 + start->month * 100 + start->day;
-  if (date != date_) start_date(date);
+  if (date != date_) {
+    start_date(date);
+    place = place_of(after_time, encoding);  // the places may have been forgotten
+  }
   int minutes = start->hour * 60 + start->minute;
   in_time_order_ = in_time_order_ && minutes >= latest_start_;
   latest_start_ = std::max(latest_start_, minutes);
 
-  auto newest = newest_.find(*place);
+  if (place->date != date_) {
+    place->date = date_;
+    place->newest = kNone;
+    places_of_date_.push_back(place);
+  }
   Entry entry;
   entry.start = minutes;
   entry.calendar = line.origin.calendar;
   entry.line_number = line.origin.line_number;
-  entry.previous = newest == newest_.end() ? kNone : newest->second;
+  entry.previous = place->newest;
   entry.encoding = encoding;
   std::string_view time = as_read.substr(at[1] + 1, at[2] - at[1] - 1);
   keep(entry, time, after_time);
   report_clashes(line, entries_.back(), minutes, entry.previous);
 
-  auto index = static_cast<std::uint32_t>(entries_.size() - 1);
-  if (newest == newest_.end())
-    newest_.emplace(*place, index);
-  else
-    newest->second = index;
+  place->newest = static_cast<std::uint32_t>(entries_.size() - 1);
   if (in_time_order_ && entries_.size() >= 2 * kept_after_drop_ + kDropAfter) drop_the_past();
 }
 
-// The place of a line, folded to lower case, from its text after the time as
-// read (see text_after_time()); empty for a line with no place. The place
-// depends only on the text up to the end of the home side: the first " - ",
-// or without one the first word.
-const std::string* ClashCheck::folded_place(std::string_view after_time, Encoding encoding) {
+// The place of a line, from its text after the time as read (see
+// text_after_time()); null for a line with no place. The place depends only
+// on the text up to the end of the home side: the first " - ", or without
+// one the first word.
+ClashCheck::Place* ClashCheck::place_of(std::string_view after_time, Encoding encoding) {
   std::size_t apart = after_time.find(" - ");
   std::string_view home_side = after_time.substr(
       0, apart == after_time.npos ? after_time.find(' ') : apart + std::string_view(" - ").size());
   place_key_.assign(1, static_cast<char>(encoding));
   place_key_.append(home_side);
-  auto found = folded_places_.find(place_key_);
-  if (found != folded_places_.end()) return &found->second;
-  // The names of places and teams are few: this bound only keeps odd
-  // calendars from growing it without end.
-  if (folded_places_.size() >= kFoldedPlacesMost) folded_places_.clear();
+  auto found = places_by_text_.find(place_key_);
+  if (found != places_by_text_.end()) return found->second;
   std::string folded;
   PlaceAndMatch place_and_match_found =
       place_and_match(as_utf8(home_side, encoding, converted_), known_teams_.get());
   append_folded_case(folded, place_and_match_found.place);
-  return &folded_places_.emplace(place_key_, std::move(folded)).first->second;
+  Place* place = folded.empty() ? nullptr : &places_.try_emplace(std::move(folded)).first->second;
+  places_by_text_.emplace(place_key_, place);
+  return place;
 }
 
 void ClashCheck::start_date(int date) {
@@ -103,7 +105,13 @@ void ClashCheck::start_date(int date) {
   in_time_order_ = true;
   entries_.clear();
   texts_.clear();
-  newest_.clear();
+  places_of_date_.clear();
+  // The names of places and teams are few: this bound only keeps odd
+  // calendars from growing the places without end.
+  if (places_by_text_.size() >= kPlacesMost) {
+    places_by_text_.clear();
+    places_.clear();
+  }
   kept_after_drop_ = 0;
 }
 
@@ -153,10 +161,8 @@ void ClashCheck::drop_the_past() {
     entry.text_at = texts.size() - size;
     kept.push_back(entry);
   }
-  for (auto place = newest_.begin(); place != newest_.end();) {
-    place->second = moved_to[place->second];
-    place = place->second == kNone ? newest_.erase(place) : std::next(place);
-  }
+  for (Place* place : places_of_date_) place->newest = moved_to[place->newest];
+  std::erase_if(places_of_date_, [](const Place* place) { return place->newest == kNone; });
   entries_.swap(kept);
   texts_.swap(texts);
   kept_after_drop_ = entries_.size();

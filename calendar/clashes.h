@@ -95,7 +95,14 @@ class ClashCheck : public LineSink {
     }
   };
 
-  const std::string* folded_place(std::string_view after_time, Encoding encoding);
+  // A place, named folded to lower case, and its newest entry if it has one
+  // on the current date.
+  struct Place {
+    int date = -1;
+    std::uint32_t newest = kNone;
+  };
+
+  Place* place_of(std::string_view after_time, Encoding encoding);
   void start_date(int date);
   void report_clashes(const MergedLine& line, const Entry& later, int start, std::uint32_t newest);
   void keep(const Entry& entry, std::string_view time, std::string_view after_time);
@@ -112,14 +119,15 @@ class ClashCheck : public LineSink {
   bool in_time_order_ = true;  // the date's lines came in order of time
   std::vector<Entry> entries_;
   std::string texts_;
-  // By place, folded to lower case: its newest entry.
-  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> newest_;
+  // The places that have entries of the current date.
+  std::vector<Place*> places_of_date_;
   std::size_t kept_after_drop_ = 0;
-  // By the encoding and the text after the time up to the end of the home
-  // side, as read: the place folded to lower case, empty for no place. Lines
-  // repeat their places and home teams, so most lines find theirs here and
-  // are neither converted nor folded.
-  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> folded_places_;
+  // The places by their names folded to lower case; and by the encoding and
+  // the text after the time up to the end of the home side, as read, null
+  // for no place. Lines repeat their places and home teams, so most lines
+  // find theirs by the text and are neither converted nor folded.
+  std::unordered_map<std::string, Place, Hash, std::equal_to<>> places_;
+  std::unordered_map<std::string, Place*, Hash, std::equal_to<>> places_by_text_;
   // Reused for every line, so that a line costs no allocation.
   std::string place_key_;
   std::string converted_;
