@@ -83,7 +83,7 @@ void ClashCheck::match_line(const MergedLine& line) {
 // on the text up to the end of the home side: the first " - ", or without
 // one the first word.
 ClashCheck::Place* ClashCheck::place_of(std::string_view after_time, Encoding encoding) {
-  std::size_t apart = after_time.find(" - ");
+  std::size_t apart = teams_apart_at(after_time);
   std::string_view home_side = after_time.substr(
       0, apart == after_time.npos ? after_time.find(' ') : apart + std::string_view(" - ").size());
   place_key_.assign(1, static_cast<char>(encoding));

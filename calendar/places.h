@@ -21,6 +21,11 @@ namespace unisci {
 // Empty for a line with fewer than three.
 std::string_view text_after_time(std::string_view line);
 
+// Where the first " - ", which parts the home side from the away team, starts
+// in `text`; npos if nowhere. Found by its dash, which names seldom hold,
+// rather than by each space.
+std::size_t teams_apart_at(std::string_view text);
+
 // The away teams of the match lines of the calendars: in the text after the
 // time, what follows its first " - ", spaces trimmed. Kept in UTF-8: a team
 // that is not valid UTF-8 is read as Windows-1252, so that the same name
