@@ -59,8 +59,8 @@ void ClashCheck::match_line(const MergedLine& line) {
   in_time_order_ = in_time_order_ && minutes >= latest_start_;
   latest_start_ = std::max(latest_start_, minutes);
 
-  if (place->date != date_) {
-    place->date = date_;
+  if (place->dates_seen != dates_seen_) {
+    place->dates_seen = dates_seen_;
     place->newest = kNone;
     places_of_date_.push_back(place);
   }
@@ -101,6 +101,7 @@ ClashCheck::Place* ClashCheck::place_of(std::string_view after_time, Encoding en
 
 void ClashCheck::start_date(int date) {
   date_ = date;
+  ++dates_seen_;
   latest_start_ = 0;
   in_time_order_ = true;
   entries_.clear();

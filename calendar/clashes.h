@@ -98,7 +98,7 @@ class ClashCheck : public LineSink {
   // A place, named folded to lower case, and its newest entry if it has one
   // on the current date.
   struct Place {
-    int date = -1;
+    std::uint64_t dates_seen = 0;  // as dates_seen_ when its newest entry came
     std::uint32_t newest = kNone;
   };
 
@@ -114,7 +114,9 @@ class ClashCheck : public LineSink {
   int duration_;
   ClashReport report_;
 
-  int date_ = -1;              // year, month and day as YYYYMMDD
+  int date_ = -1;  // year, month and day as YYYYMMDD
+  // The dates started so far: a date may come back after another.
+  std::uint64_t dates_seen_ = 0;
   int latest_start_ = 0;       // of the date's lines so far
   bool in_time_order_ = true;  // the date's lines came in order of time
   std::vector<Entry> entries_;
