@@ -10,6 +10,11 @@ calendar, tie on date and time. Match numbers restart with every season and so
 have one to three digits. Places and teams include accented letters, written as
 Latin-1 bytes (or, with --encoding utf-8, as UTF-8); lines end in LF.
 
+Every match is played at its home team's place. On each date the teams are
+split in two halves, one at home in each calendar, and a team plays at home at
+most once a date until its calendar's half is used up: two matches meet at one
+place only on a date crowded with matches, as in two calendars of one club.
+
 Usage: genera.py [--lines N] [--seed S] [--encoding latin-1|utf-8] FOLDER
 """
 
@@ -26,6 +31,7 @@ SLOTS = [12 * 60 + 30, 14 * 60 + 30, 15 * 60, 18 * 60, 20 * 60 + 45]
 FIRST_DAY = datetime.date(2000, 1, 1).toordinal()
 LAST_DAY = datetime.date(2099, 12, 31).toordinal()
 
+# The place of each team of TEAMS, in the same order.
 PLACES = [
     "Roma", "Forlì", "Cantù", "Paternò", "Bari", "Lecce", "Siena", "Tortolì",
     "Mondovì", "Canicattì", "Sanremo", "Chiavari", "Agrigento", "Cefalù", "Udine",
@@ -53,14 +59,22 @@ def keys(rng, n):
     return sorted(zip(days, minutes))
 
 
+def home_teams(day, half):
+    """The teams at home on `day` in the calendar of `half` (0 or 1), in order
+    of play: the two calendars' halves are apart."""
+    order = list(range(len(TEAMS)))
+    random.Random(day).shuffle(order)
+    middle = len(order) // 2
+    return order[middle:] if half else order[:middle]
+
+
 def calendar_chunks(rng, n, four_digit_years, encoding):
     """The calendar's bytes, in large chunks."""
     dates = {}
-    fixtures = [
-        (f"{home} - {away}").encode(encoding)
-        for home in TEAMS for away in TEAMS if home != away
-    ]
+    teams = [t.encode(encoding) for t in TEAMS]
     places = [p.encode(encoding) for p in PLACES]
+    half = 1 if four_digit_years else 0
+    homes = []
     out = []
     giornata = 0
     for i, (day, minute) in enumerate(keys(rng, n)):
@@ -76,9 +90,13 @@ def calendar_chunks(rng, n, four_digit_years, encoding):
             year = d.year if four_digit_years else d.year % 100
             date = b"%02d/%02d/%0*d" % (d.day, d.month, 4 if four_digit_years else 2, year)
             dates[day] = date
+            homes = home_teams(day, half)
+        home = homes.pop(0)
+        homes.append(home)
+        away = (home + 1 + rng.randrange(len(TEAMS) - 1)) % len(TEAMS)
         out.append(b"%d %s %02d:%02d %s %s\n" % (
             number, date, minute // 60, minute % 60,
-            rng.choice(places), rng.choice(fixtures)))
+            places[home], teams[home] + b" - " + teams[away]))
         if len(out) >= 65536:
             yield b"".join(out)
             out.clear()

@@ -16,6 +16,9 @@ namespace {
 // many more than after the last time.
 constexpr std::size_t kDropAfter = 64;
 
+// The most texts whose places are kept, but for those of one date.
+constexpr std::size_t kPlacesMost = 4096;
+
 // The date as the merged text writes it: the second cell of its line.
 std::string date_as_written(const MergedLine& line) {
   std::string written(line.head);
@@ -36,56 +39,80 @@ ClashCheck::ClashCheck(ClashSettings settings)
 
 void ClashCheck::match_line(const MergedLine& line) {
   std::optional<LocalDateTime> start = line.origin.match_line().start();
-  ClashingMatch match;
-  if (!report_ || !start || !read_place(line.origin, match)) return;
+  CuttingSpaces at{};
+  if (!report_ || !start || cutting_spaces(line.origin.as_read, at) < 3) return;
+  std::string_view as_read = line.origin.as_read;
+  auto calendar = static_cast<std::size_t>(line.origin.calendar);
+  Encoding encoding = calendar < encodings_.size() ? encodings_[calendar] : Encoding::Unknown;
+  // A line of unknown encoding is converted whole or not at all.
+  if (encoding == Encoding::Unknown)
+    encoding = is_utf8(as_read) ? Encoding::Utf8 : Encoding::Windows1252;
+  std::string_view after_time = as_read.substr(at[2] + 1);
+  Place* place = place_of(after_time, encoding);
+  if (place == nullptr) return;
   int date = start->year * 10000 + start->month * 100 + start->day;
-  if (date != date_) start_date(date);
+  if (date != date_) {
+    start_date(date);
+    place = place_of(after_time, encoding);  // the places may have been forgotten
+  }
   int minutes = start->hour * 60 + start->minute;
   in_time_order_ = in_time_order_ && minutes >= latest_start_;
   latest_start_ = std::max(latest_start_, minutes);
 
-  folded_.clear();
-  append_folded_case(folded_, match.place);
-  auto newest = newest_.find(folded_);
-  std::uint32_t previous = newest == newest_.end() ? kNone : newest->second;
-  report_clashes(line, match, minutes, previous);
+  if (place->dates_seen != dates_seen_) {
+    place->dates_seen = dates_seen_;
+    place->newest = kNone;
+    places_of_date_.push_back(place);
+  }
+  Entry entry;
+  entry.start = minutes;
+  entry.calendar = line.origin.calendar;
+  entry.line_number = line.origin.line_number;
+  entry.previous = place->newest;
+  entry.encoding = encoding;
+  std::string_view time = as_read.substr(at[1] + 1, at[2] - at[1] - 1);
+  keep(entry, time, after_time);
+  report_clashes(line, entries_.back(), minutes, entry.previous);
 
-  auto index = static_cast<std::uint32_t>(entries_.size());
-  keep(match, minutes, previous);
-  if (newest == newest_.end())
-    newest_.emplace(folded_, index);
-  else
-    newest->second = index;
+  place->newest = static_cast<std::uint32_t>(entries_.size() - 1);
   if (in_time_order_ && entries_.size() >= 2 * kept_after_drop_ + kDropAfter) drop_the_past();
 }
 
-// The line's time, place and match in UTF-8, from its time and the text after
-// it: between the second and third cutting spaces, and past the third (see
-// text_after_time()). False for a line with no place.
-bool ClashCheck::read_place(const LineOrigin& origin, ClashingMatch& match) {
-  CuttingSpaces at{};
-  if (cutting_spaces(origin.as_read, at) < 3) return false;
-  auto calendar = static_cast<std::size_t>(origin.calendar);
-  Encoding encoding = calendar < encodings_.size() ? encodings_[calendar] : Encoding::Unknown;
-  // A line of unknown encoding is converted whole or not at all.
-  if (encoding == Encoding::Unknown)
-    encoding = is_utf8(origin.as_read) ? Encoding::Utf8 : Encoding::Windows1252;
-  std::string_view after_time = as_utf8(origin.as_read.substr(at[2] + 1), encoding, after_time_);
-  PlaceAndMatch found = place_and_match(after_time, known_teams_.get());
-  if (found.place.empty()) return false;
-  std::string_view time_cell = origin.as_read.substr(at[1] + 1, at[2] - at[1] - 1);
-  match = {origin.calendar, origin.line_number, as_utf8(time_cell, encoding, time_), found.place,
-           found.match};
-  return true;
+// The place of a line, from its text after the time as read (see
+// text_after_time()); null for a line with no place. The place depends only
+// on the text up to the end of the home side: the first " - ", or without
+// one the first word.
+ClashCheck::Place* ClashCheck::place_of(std::string_view after_time, Encoding encoding) {
+  std::size_t apart = teams_apart_at(after_time);
+  std::string_view home_side = after_time.substr(
+      0, apart == after_time.npos ? after_time.find(' ') : apart + std::string_view(" - ").size());
+  place_key_.assign(1, static_cast<char>(encoding));
+  place_key_.append(home_side);
+  auto found = places_by_text_.find(place_key_);
+  if (found != places_by_text_.end()) return found->second;
+  std::string folded;
+  PlaceAndMatch place_and_match_found =
+      place_and_match(as_utf8(home_side, encoding, converted_), known_teams_.get());
+  append_folded_case(folded, place_and_match_found.place);
+  Place* place = folded.empty() ? nullptr : &places_.try_emplace(std::move(folded)).first->second;
+  places_by_text_.emplace(place_key_, place);
+  return place;
 }
 
 void ClashCheck::start_date(int date) {
   date_ = date;
+  ++dates_seen_;
   latest_start_ = 0;
   in_time_order_ = true;
   entries_.clear();
   texts_.clear();
-  newest_.clear();
+  places_of_date_.clear();
+  // The names of places and teams are few: this bound only keeps odd
+  // calendars from growing the places without end.
+  if (places_by_text_.size() >= kPlacesMost) {
+    places_by_text_.clear();
+    places_.clear();
+  }
   kept_after_drop_ = 0;
 }
 
@@ -93,7 +120,7 @@ void ClashCheck::start_date(int date) {
 // is less than the duration from the line's. While the date's lines come in
 // order of time, the entries of a place go back in time: the first that is
 // too early ends the search.
-void ClashCheck::report_clashes(const MergedLine& line, const ClashingMatch& later, int start,
+void ClashCheck::report_clashes(const MergedLine& line, const Entry& later, int start,
                                 std::uint32_t newest) {
   clashing_.clear();
   for (std::uint32_t i = newest; i != kNone; i = entries_[i].previous) {
@@ -104,22 +131,18 @@ void ClashCheck::report_clashes(const MergedLine& line, const ClashingMatch& lat
   }
   if (clashing_.empty()) return;
   std::string date = date_as_written(line);
+  ClashingMatch later_match = match_of(later, later_);
   for (std::size_t i = clashing_.size(); i-- > 0;)
-    report_({date, match_of(entries_[clashing_[i]]), later});
+    report_({date, match_of(entries_[clashing_[i]], earlier_), later_match});
 }
 
-void ClashCheck::keep(const ClashingMatch& match, int start, std::uint32_t previous) {
-  Entry entry;
-  entry.start = start;
-  entry.calendar = match.calendar;
-  entry.line_number = match.line_number;
-  entry.previous = previous;
-  entry.text_at = texts_.size();
-  entry.place_size = static_cast<std::uint32_t>(match.place.size());
-  entry.time_size = static_cast<std::uint32_t>(match.time.size());
-  entry.match_size = static_cast<std::uint32_t>(match.match.size());
-  texts_.append(match.place).append(match.time).append(match.match);
-  entries_.push_back(entry);
+void ClashCheck::keep(const Entry& entry, std::string_view time, std::string_view after_time) {
+  Entry kept = entry;
+  kept.text_at = texts_.size();
+  kept.time_size = static_cast<std::uint32_t>(time.size());
+  kept.after_time_size = static_cast<std::uint32_t>(after_time.size());
+  texts_.append(time).append(after_time);
+  entries_.push_back(kept);
 }
 
 // Drops the entries that no later line of the date can clash with, the date's
@@ -134,27 +157,28 @@ void ClashCheck::drop_the_past() {
     if (entry.start <= latest_start_ - duration_) continue;
     moved_to[i] = static_cast<std::uint32_t>(kept.size());
     if (entry.previous != kNone) entry.previous = moved_to[entry.previous];
-    std::size_t size = entry.place_size + entry.time_size + entry.match_size;
+    std::size_t size = entry.time_size + entry.after_time_size;
     texts.append(texts_, entry.text_at, size);
     entry.text_at = texts.size() - size;
     kept.push_back(entry);
   }
-  for (auto place = newest_.begin(); place != newest_.end();) {
-    place->second = moved_to[place->second];
-    place = place->second == kNone ? newest_.erase(place) : std::next(place);
-  }
+  for (Place* place : places_of_date_) place->newest = moved_to[place->newest];
+  std::erase_if(places_of_date_, [](const Place* place) { return place->newest == kNone; });
   entries_.swap(kept);
   texts_.swap(texts);
   kept_after_drop_ = entries_.size();
 }
 
-ClashingMatch ClashCheck::match_of(const Entry& entry) const {
+// The time, place and match of an entry in UTF-8, converted into `into`.
+ClashingMatch ClashCheck::match_of(const Entry& entry, Converted& into) const {
   std::string_view texts = texts_;
-  std::string_view place = texts.substr(entry.text_at, entry.place_size);
-  std::string_view time = texts.substr(entry.text_at + entry.place_size, entry.time_size);
-  std::string_view match =
-      texts.substr(entry.text_at + entry.place_size + entry.time_size, entry.match_size);
-  return {entry.calendar, entry.line_number, time, place, match};
+  std::string_view time = texts.substr(entry.text_at, entry.time_size);
+  std::string_view after_time =
+      texts.substr(entry.text_at + entry.time_size, entry.after_time_size);
+  after_time = as_utf8(after_time, entry.encoding, into.after_time);
+  PlaceAndMatch found = place_and_match(after_time, known_teams_.get());
+  return {entry.calendar, entry.line_number, as_utf8(time, entry.encoding, into.time), found.place,
+          found.match};
 }
 
 void append_folded_case(std::string& out, std::string_view text) {

@@ -68,17 +68,24 @@ class ClashCheck : public LineSink {
  private:
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-  // A match of the current date. Its place, time and match are in texts_,
-  // one after the other, from `text_at`.
+  // A match of the current date. Its time and its text after the time are
+  // in texts_, as read, one after the other, from `text_at`: they are
+  // converted to UTF-8 only for a clash.
   struct Entry {
     int start = 0;  // minutes from midnight
     int calendar = 0;
     std::int64_t line_number = 0;
     std::uint32_t previous = kNone;  // the entry before it at the same place
     std::size_t text_at = 0;
-    std::uint32_t place_size = 0;
     std::uint32_t time_size = 0;
-    std::uint32_t match_size = 0;
+    std::uint32_t after_time_size = 0;
+    Encoding encoding = Encoding::Utf8;
+  };
+
+  // A match's texts converted to UTF-8, reused from clash to clash.
+  struct Converted {
+    std::string time;
+    std::string after_time;
   };
 
   struct Hash {
@@ -88,31 +95,46 @@ class ClashCheck : public LineSink {
     }
   };
 
-  bool read_place(const LineOrigin& origin, ClashingMatch& match);
+  // A place, named folded to lower case, and its newest entry if it has one
+  // on the current date.
+  struct Place {
+    std::uint64_t dates_seen = 0;  // as dates_seen_ when its newest entry came
+    std::uint32_t newest = kNone;
+  };
+
+  Place* place_of(std::string_view after_time, Encoding encoding);
   void start_date(int date);
-  void report_clashes(const MergedLine& line, const ClashingMatch& later, int start,
-                      std::uint32_t newest);
-  void keep(const ClashingMatch& match, int start, std::uint32_t previous);
+  void report_clashes(const MergedLine& line, const Entry& later, int start, std::uint32_t newest);
+  void keep(const Entry& entry, std::string_view time, std::string_view after_time);
   void drop_the_past();
-  ClashingMatch match_of(const Entry& entry) const;
+  ClashingMatch match_of(const Entry& entry, Converted& into) const;
 
   std::vector<Encoding> encodings_;
   std::shared_ptr<const KnownTeams> known_teams_;
   int duration_;
   ClashReport report_;
 
-  int date_ = -1;              // year, month and day as YYYYMMDD
+  int date_ = -1;  // year, month and day as YYYYMMDD
+  // The dates started so far: a date may come back after another.
+  std::uint64_t dates_seen_ = 0;
   int latest_start_ = 0;       // of the date's lines so far
   bool in_time_order_ = true;  // the date's lines came in order of time
   std::vector<Entry> entries_;
   std::string texts_;
-  // By place, folded to lower case: its newest entry.
-  std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> newest_;
+  // The places that have entries of the current date.
+  std::vector<Place*> places_of_date_;
   std::size_t kept_after_drop_ = 0;
+  // The places by their names folded to lower case; and by the encoding and
+  // the text after the time up to the end of the home side, as read, null
+  // for no place. Lines repeat their places and home teams, so most lines
+  // find theirs by the text and are neither converted nor folded.
+  std::unordered_map<std::string, Place, Hash, std::equal_to<>> places_;
+  std::unordered_map<std::string, Place*, Hash, std::equal_to<>> places_by_text_;
   // Reused for every line, so that a line costs no allocation.
-  std::string after_time_;
-  std::string time_;
-  std::string folded_;
+  std::string place_key_;
+  std::string converted_;
+  Converted earlier_;
+  Converted later_;
   std::vector<std::uint32_t> clashing_;
 };
 

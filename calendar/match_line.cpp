@@ -93,8 +93,8 @@ std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at) {
   auto char_at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
   if (char_at(0) == 'G' || char_at(1) == 'i' || char_at(2) == 'o') return 0;
   std::size_t n = 0;
-  for (std::size_t i = 0; i < line.size() && n < at.size(); ++i)
-    if (line[i] == ' ') at[n++] = i;
+  for (std::size_t i = line.find(' '); i != line.npos && n < at.size(); i = line.find(' ', i + 1))
+    at[n++] = i;
   return n;
 }
 

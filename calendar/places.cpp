@@ -23,6 +23,12 @@ PlaceAndMatch first_word_place(std::string_view after_time) {
 
 }  // namespace
 
+std::size_t teams_apart_at(std::string_view text) {
+  for (std::size_t dash = text.find('-', 1); dash != text.npos; dash = text.find('-', dash + 1))
+    if (text[dash - 1] == ' ' && dash + 1 < text.size() && text[dash + 1] == ' ') return dash - 1;
+  return text.npos;
+}
+
 std::string_view text_after_time(std::string_view line) {
   CuttingSpaces at{};
   if (cutting_spaces(line, at) < 3) return {};
@@ -31,10 +37,11 @@ std::string_view text_after_time(std::string_view line) {
 
 void KnownTeams::add(const MatchLine& line) {
   std::string_view after_time = text_after_time(line.text());
-  std::size_t apart = after_time.find(kTeamsApart);
+  std::size_t apart = teams_apart_at(after_time);
   if (apart == after_time.npos) return;
   std::string_view team = trimmed(after_time.substr(apart + kTeamsApart.size()));
-  if (team.empty()) return;
+  if (team.empty() || teams_as_written_.find(team) != teams_as_written_.end()) return;
+  teams_as_written_.emplace(team);
   team = as_utf8(team, Encoding::Unknown, converted_);
   if (!contains(team)) teams_.emplace(team);
 }
@@ -44,7 +51,7 @@ bool KnownTeams::contains(std::string_view team) const {
 }
 
 PlaceAndMatch place_and_match(std::string_view after_time, const KnownTeams* teams) {
-  std::size_t apart = after_time.find(kTeamsApart);
+  std::size_t apart = teams_apart_at(after_time);
   if (teams == nullptr || teams->size() == 0 || apart == after_time.npos)
     return first_word_place(after_time);
   std::string_view home = trimmed(after_time.substr(0, apart));

@@ -21,11 +21,17 @@ namespace unisci {
 // Empty for a line with fewer than three.
 std::string_view text_after_time(std::string_view line);
 
+// Where the first " - ", which parts the home side from the away team, starts
+// in `text`; npos if nowhere. Found by its dash, which names seldom hold,
+// rather than by each space.
+std::size_t teams_apart_at(std::string_view text);
+
 // The away teams of the match lines of the calendars: in the text after the
 // time, what follows its first " - ", spaces trimmed. Kept in UTF-8: a team
 // that is not valid UTF-8 is read as Windows-1252, so that the same name
 // from calendars in different encodings is one team. The memory is one entry
-// per distinct team.
+// per distinct team and one per distinct way its name is written: a name
+// already seen as written costs one look-up, no conversion.
 class KnownTeams {
  public:
   // Adds the away team of `line`, if it has one.
@@ -42,6 +48,7 @@ class KnownTeams {
     }
   };
   std::unordered_set<std::string, Hash, std::equal_to<>> teams_;
+  std::unordered_set<std::string, Hash, std::equal_to<>> teams_as_written_;
   std::string converted_;  // a team read as Windows-1252, in UTF-8
 };
 

@@ -359,6 +359,12 @@ TEST(Merge, ClashesAtOnePlace) {
         {0, 2, "2 10/11/24 15:00 Forli B"},
         {1, 1, "1 09/11/24 15:00 Forli C"}},
        {}},
+      {"a date met again after one with other places",
+       {{0, 1, "1 09/11/24 15:00 Forli A"},
+        {0, 2, "2 10/11/24 15:00 Cesena B"},
+        {1, 1, "1 09/11/24 15:00 Forli C"},
+        {1, 2, "2 09/11/24 16:00 Forli D"}},
+       {a + "Forli il 09/11/24: 15:00 C (u16.txt, riga 1) e 16:00 D (u16.txt, riga 2)"}},
   };
   auto teams = std::make_shared<KnownTeams>();
   teams->add(MatchLine("1 01/10/24 18:00 Faenza Faenza - Imola Basket", {2, 2}));
