@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "io/file_identity.h"
 #include "io/file_names.h"
 #include "io/signal_cleanup.h"
+#include "io/temporary_file.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -118,14 +118,7 @@ void close_descriptor(int fd) {
 bool writable(const std::string& path) {
   return _access(path.c_str(), 2) == 0;
 }
-int process_id() {
-  return _getpid();
-}
-std::string temporary_folder() {
-  std::vector<char> path(MAX_PATH + 1);
-  DWORD length = GetTempPathA(static_cast<DWORD>(path.size()), path.data());
-  return length > 0 && length < path.size() ? std::string(path.data(), length) : ".";
-}
+
 // Replaces `target` with `from` in one step, as rename() does on POSIX. A
 // target open in another program, such as a table in a spreadsheet, cannot be
 // replaced: access denied.
@@ -185,13 +178,7 @@ void close_descriptor(int fd) {
 bool writable(const std::string& path) {
   return access(path.c_str(), W_OK) == 0;
 }
-int process_id() {
-  return static_cast<int>(getpid());
-}
-std::string temporary_folder() {
-  const char* folder = std::getenv("TMPDIR");
-  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
+
 // Whether what `name` holds now is not something the program may replace:
 // anything but a regular file. Sets errno to say what.
 bool taken_by_other(const std::string& name) {
@@ -333,15 +320,9 @@ class TemporaryFile {
 
 std::FILE* TemporaryFile::create(const std::string& folder, const std::string& name,
                                  Readers readers) {
-  std::string prefix = hidden_prefix(folder, name);
-  auto seed =
-      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      static_cast<unsigned long long>(process_id()) << 32;
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  FreshNames names(hidden_prefix(folder, name));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path = prefix;
-    unsigned long long bits = seed + static_cast<unsigned long long>(attempt) * 0x9E3779B97F4A7C15U;
-    for (int i = 0; i < 6; ++i, bits /= 36) path += kLetters[bits % 36];
+    std::string path = names.next();
     int fd = -1;
     {
       SignalsHeld held;
@@ -433,7 +414,7 @@ class DiskOutput : public Output {
       if (reason != 0) placing_ = Placing::Copy;
     }
     if (placing_ == Placing::Copy) {
-      std::string folder = temporary_folder();
+      std::string folder = system_temporary_folder();
       if (int reason = temporary_file_failure(folder, Readers::OwnerOnly); reason != 0)
         throw FileError(FileError::Action::CreateTemporary, name_, reason, folder);
     }
@@ -502,7 +483,7 @@ class DiskOutput : public Output {
       f_ = std::fopen(name_.c_str(), "wb");
       if (f_ == nullptr) fail(FileError::Action::Create);
     } else if (placing_ == Placing::Copy) {
-      std::string folder = temporary_folder();
+      std::string folder = system_temporary_folder();
       try {
         f_ = temporary_.create(folder, name_, Readers::OwnerOnly);
       } catch (const FileError& e) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "io/file_names.h"
 #include "io/files.h"
@@ -47,15 +48,9 @@ int process_id() {
 
 // Makes the file under a fresh name; returns its path.
 std::string create(const std::string& folder, std::string_view suffix) {
-  std::string prefix = name_of(path_of(folder) / "unisci-calendari-");
-  auto seed =
-      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-      static_cast<unsigned long long>(process_id()) << 32;
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  FreshNames names(name_of(path_of(folder) / "unisci-calendari-"));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string path = prefix;
-    unsigned long long bits = seed + static_cast<unsigned long long>(attempt) * 0x9E3779B97F4A7C15U;
-    for (int i = 0; i < 6; ++i, bits /= 36) path += kLetters[bits % 36];
+    std::string path = names.next();
     path += suffix;
     errno = 0;
     int fd = open_new(path);
@@ -69,6 +64,20 @@ std::string create(const std::string& folder, std::string_view suffix) {
 }
 
 }  // namespace
+
+FreshNames::FreshNames(std::string prefix)
+    : prefix_(std::move(prefix)),
+      seed_(static_cast<unsigned long long>(
+                std::chrono::steady_clock::now().time_since_epoch().count()) ^
+            static_cast<unsigned long long>(process_id()) << 32) {}
+
+std::string FreshNames::next() {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::string name = prefix_;
+  unsigned long long bits = seed_ + drawn_++ * 0x9E3779B97F4A7C15U;
+  for (int i = 0; i < 6; ++i, bits /= 36) name += kLetters[bits % 36];
+  return name;
+}
 
 std::string system_temporary_folder() {
 #ifdef _WIN32

@@ -16,6 +16,19 @@ namespace unisci {
 // and where a user may not.
 std::string system_temporary_folder();
 
+// Names that no file is likely to have yet: `prefix`, then six letters and
+// digits drawn from the time and the process, another for each call.
+class FreshNames {
+ public:
+  explicit FreshNames(std::string prefix);
+  std::string next();
+
+ private:
+  std::string prefix_;
+  unsigned long long seed_;
+  unsigned long long drawn_ = 0;
+};
+
 class TemporaryFile {
  public:
   // Creates an empty file "unisci-calendari-XXXXXX" followed by `suffix` in

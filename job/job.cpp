@@ -114,15 +114,15 @@ bool open_calendars(const Job& job, JobPlace& place, std::vector<OpenCalendar>& 
 
 // The calendar that is the file `output` leads to, if any: writing there
 // would destroy it.
-const CalendarSpec* calendar_written(const Job& job, const std::vector<OpenCalendar>& calendars,
-                                     const std::optional<FileIdentity>& output) {
+const CalendarToMerge* calendar_written(const Job& job, const std::vector<OpenCalendar>& calendars,
+                                        const std::optional<FileIdentity>& output) {
   if (!output || !output->regular) return nullptr;
   for (std::size_t i = 0; i < calendars.size(); ++i)
     if (calendars[i].source->identity() == output) return &job.calendars[i];
   return nullptr;
 }
 
-std::string calendar_shown(const CalendarSpec& calendar) {
+std::string calendar_shown(const CalendarToMerge& calendar) {
   return is_standard_input(calendar.name) ? "lo standard input" : calendar.name;
 }
 
@@ -138,7 +138,7 @@ bool refuse_outputs_on_calendars(const Job& job, JobPlace& place, bool to_standa
   if (!job.merged_text.empty())
     outputs.emplace_back(job.merged_text, place.folder.identity(job.merged_text));
   for (const auto& [name, identity] : outputs) {
-    if (const CalendarSpec* calendar = calendar_written(job, calendars, identity)) {
+    if (const CalendarToMerge* calendar = calendar_written(job, calendars, identity)) {
       place.report("impossibile scrivere " + name + ": coincide con " + calendar_shown(*calendar));
       return true;
     }
@@ -170,7 +170,7 @@ std::vector<Encoding> survey_calendars(const Job& job, std::vector<OpenCalendar>
 FormSettings form_settings(const Job& job, const JobPlace& place, std::vector<Encoding> encodings,
                            Encoding page_encoding, bool to_standard_output) {
   FormSettings settings;
-  for (const CalendarSpec& calendar : job.calendars) settings.calendars.push_back(calendar.name);
+  for (const CalendarToMerge& calendar : job.calendars) settings.calendars.push_back(calendar.name);
   settings.encodings = std::move(encodings);
   settings.page_encoding = page_encoding;
   settings.duration_minutes = job.duration_minutes;
@@ -205,9 +205,9 @@ std::int64_t merge_into(const Job& job, JobPlace& place, std::vector<OpenCalenda
   std::vector<InputCalendar*> inputs;
   for (std::size_t i = 0; i < calendars.size(); ++i) {
     OpenCalendar& calendar = calendars[i];
-    const CalendarSpec& spec = job.calendars[i];
+    const CalendarToMerge& given = job.calendars[i];
     int year_digits =
-        spec.year_digits == kFindYearDigits ? calendar.survey.year_digits : spec.year_digits;
+        given.year_digits == kFindYearDigits ? calendar.survey.year_digits : given.year_digits;
     calendar.warnings =
         std::make_unique<WarningsOf>(place, calendar.source->name(), job.offers_sorting);
     inputs.push_back(&calendar.input.emplace(

@@ -17,13 +17,13 @@
 
 namespace unisci {
 
-struct CalendarSpec {
+struct CalendarToMerge {
   std::string name;                   // "-": standard input
   int year_digits = kFindYearDigits;  // 2 or 4, or found from the calendar
 };
 
 struct Job {
-  std::vector<CalendarSpec> calendars;  // two or more, in the order they are merged
+  std::vector<CalendarToMerge> calendars;  // two or more, in the order they are merged
   const Form* form = &merged_text_form();
   std::string result;       // the result's file; empty: standard output
   std::string merged_text;  // a file that gets the merged text too, if not empty
