@@ -40,7 +40,7 @@ ClashCheck::ClashCheck(ClashSettings settings)
 void ClashCheck::match_line(const MergedLine& line) {
   std::optional<LocalDateTime> start = line.origin.match_line().start();
   CuttingSpaces at{};
-  if (!report_ || !start || cutting_spaces(line.origin.as_read, at) < 3) return;
+  if (!report_ || !start || cutting_spaces(line.origin.as_read, at, 3) < 3) return;
   std::string_view as_read = line.origin.as_read;
   auto calendar = static_cast<std::size_t>(line.origin.calendar);
   Encoding encoding = calendar < encodings_.size() ? encodings_[calendar] : Encoding::Unknown;
@@ -70,8 +70,10 @@ void ClashCheck::match_line(const MergedLine& line) {
   entry.line_number = line.origin.line_number;
   entry.previous = place->newest;
   entry.encoding = encoding;
-  std::string_view time = as_read.substr(at[1] + 1, at[2] - at[1] - 1);
-  keep(entry, time, after_time);
+  // The time, its space and the text after it stand together in the line.
+  entry.time_size = static_cast<std::uint32_t>(at[2] - at[1] - 1);
+  entry.after_time_size = static_cast<std::uint32_t>(after_time.size());
+  keep(entry, as_read.substr(at[1] + 1));
   report_clashes(line, entries_.back(), minutes, entry.previous);
 
   place->newest = static_cast<std::uint32_t>(entries_.size() - 1);
@@ -86,16 +88,16 @@ ClashCheck::Place* ClashCheck::place_of(std::string_view after_time, Encoding en
   std::size_t apart = teams_apart_at(after_time);
   std::string_view home_side = after_time.substr(
       0, apart == after_time.npos ? after_time.find(' ') : apart + std::string_view(" - ").size());
-  place_key_.assign(1, static_cast<char>(encoding));
-  place_key_.append(home_side);
-  auto found = places_by_text_.find(place_key_);
-  if (found != places_by_text_.end()) return found->second;
+  auto& places_by_text = places_by_text_[static_cast<std::size_t>(encoding)];
+  auto found = places_by_text.find(home_side);
+  if (found != places_by_text.end()) return found->second;
   std::string folded;
   PlaceAndMatch place_and_match_found =
       place_and_match(as_utf8(home_side, encoding, converted_), known_teams_.get());
   append_folded_case(folded, place_and_match_found.place);
   Place* place = folded.empty() ? nullptr : &places_.try_emplace(std::move(folded)).first->second;
-  places_by_text_.emplace(place_key_, place);
+  places_by_text.emplace(home_side, place);
+  ++places_by_text_size_;
   return place;
 }
 
@@ -109,9 +111,10 @@ void ClashCheck::start_date(int date) {
   places_of_date_.clear();
   // The names of places and teams are few: this bound only keeps odd
   // calendars from growing the places without end.
-  if (places_by_text_.size() >= kPlacesMost) {
-    places_by_text_.clear();
+  if (places_by_text_size_ >= kPlacesMost) {
+    for (auto& places_by_text : places_by_text_) places_by_text.clear();
     places_.clear();
+    places_by_text_size_ = 0;
   }
   kept_after_drop_ = 0;
 }
@@ -136,12 +139,10 @@ void ClashCheck::report_clashes(const MergedLine& line, const Entry& later, int 
     report_({date, match_of(entries_[clashing_[i]], earlier_), later_match});
 }
 
-void ClashCheck::keep(const Entry& entry, std::string_view time, std::string_view after_time) {
+void ClashCheck::keep(const Entry& entry, std::string_view time_and_after) {
   Entry kept = entry;
   kept.text_at = texts_.size();
-  kept.time_size = static_cast<std::uint32_t>(time.size());
-  kept.after_time_size = static_cast<std::uint32_t>(after_time.size());
-  texts_.append(time).append(after_time);
+  texts_.append(time_and_after);
   entries_.push_back(kept);
 }
 
@@ -149,24 +150,28 @@ void ClashCheck::keep(const Entry& entry, std::string_view time, std::string_vie
 // lines so far being in order of time: those that start the duration or more
 // before the latest start.
 void ClashCheck::drop_the_past() {
-  std::vector<std::uint32_t> moved_to(entries_.size(), kNone);
-  std::vector<Entry> kept;
-  std::string texts;
+  moved_to_.assign(entries_.size(), kNone);
+  std::size_t kept = 0;
+  std::size_t texts_kept = 0;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     Entry entry = entries_[i];
     if (entry.start <= latest_start_ - duration_) continue;
-    moved_to[i] = static_cast<std::uint32_t>(kept.size());
-    if (entry.previous != kNone) entry.previous = moved_to[entry.previous];
-    std::size_t size = entry.time_size + entry.after_time_size;
-    texts.append(texts_, entry.text_at, size);
-    entry.text_at = texts.size() - size;
-    kept.push_back(entry);
+    moved_to_[i] = static_cast<std::uint32_t>(kept);
+    if (entry.previous != kNone) entry.previous = moved_to_[entry.previous];
+    // Kept entries and their texts only move towards the front.
+    std::size_t size = entry.time_size + 1 + entry.after_time_size;
+    auto text = texts_.begin() + static_cast<std::ptrdiff_t>(entry.text_at);
+    std::copy(text, text + static_cast<std::ptrdiff_t>(size),
+              texts_.begin() + static_cast<std::ptrdiff_t>(texts_kept));
+    entry.text_at = texts_kept;
+    texts_kept += size;
+    entries_[kept++] = entry;
   }
-  for (Place* place : places_of_date_) place->newest = moved_to[place->newest];
+  for (Place* place : places_of_date_) place->newest = moved_to_[place->newest];
   std::erase_if(places_of_date_, [](const Place* place) { return place->newest == kNone; });
-  entries_.swap(kept);
-  texts_.swap(texts);
-  kept_after_drop_ = entries_.size();
+  entries_.resize(kept);
+  texts_.resize(texts_kept);
+  kept_after_drop_ = kept;
 }
 
 // The time, place and match of an entry in UTF-8, converted into `into`.
@@ -174,7 +179,7 @@ ClashingMatch ClashCheck::match_of(const Entry& entry, Converted& into) const {
   std::string_view texts = texts_;
   std::string_view time = texts.substr(entry.text_at, entry.time_size);
   std::string_view after_time =
-      texts.substr(entry.text_at + entry.time_size, entry.after_time_size);
+      texts.substr(entry.text_at + entry.time_size + 1, entry.after_time_size);
   after_time = as_utf8(after_time, entry.encoding, into.after_time);
   PlaceAndMatch found = place_and_match(after_time, known_teams_.get());
   return {entry.calendar, entry.line_number, as_utf8(time, entry.encoding, into.time), found.place,

@@ -2,6 +2,7 @@
 // in one hall an hour apart, the risk that merging their calendars brings.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -68,9 +69,9 @@ class ClashCheck : public LineSink {
  private:
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-  // A match of the current date. Its time and its text after the time are
-  // in texts_, as read, one after the other, from `text_at`: they are
-  // converted to UTF-8 only for a clash.
+  // A match of the current date. Its time, a space and its text after the
+  // time are in texts_, as read, from `text_at`: they are converted to UTF-8
+  // only for a clash.
   struct Entry {
     int start = 0;  // minutes from midnight
     int calendar = 0;
@@ -88,13 +89,6 @@ class ClashCheck : public LineSink {
     std::string after_time;
   };
 
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
-  };
-
   // A place, named folded to lower case, and its newest entry if it has one
   // on the current date.
   struct Place {
@@ -105,7 +99,7 @@ class ClashCheck : public LineSink {
   Place* place_of(std::string_view after_time, Encoding encoding);
   void start_date(int date);
   void report_clashes(const MergedLine& line, const Entry& later, int start, std::uint32_t newest);
-  void keep(const Entry& entry, std::string_view time, std::string_view after_time);
+  void keep(const Entry& entry, std::string_view time_and_after);
   void drop_the_past();
   ClashingMatch match_of(const Entry& entry, Converted& into) const;
 
@@ -124,15 +118,16 @@ class ClashCheck : public LineSink {
   // The places that have entries of the current date.
   std::vector<Place*> places_of_date_;
   std::size_t kept_after_drop_ = 0;
-  // The places by their names folded to lower case; and by the encoding and
-  // the text after the time up to the end of the home side, as read, null
-  // for no place. Lines repeat their places and home teams, so most lines
-  // find theirs by the text and are neither converted nor folded.
-  std::unordered_map<std::string, Place, Hash, std::equal_to<>> places_;
-  std::unordered_map<std::string, Place*, Hash, std::equal_to<>> places_by_text_;
-  // Reused for every line, so that a line costs no allocation.
-  std::string place_key_;
+  // The places by their names folded to lower case; and, by encoding, by the
+  // text after the time up to the end of the home side, as read, null for no
+  // place. Lines repeat their places and home teams, so most lines find
+  // theirs by the text and are neither converted nor folded.
+  std::unordered_map<std::string, Place, NameHash, std::equal_to<>> places_;
+  std::array<std::unordered_map<std::string, Place*, NameHash, std::equal_to<>>, 4> places_by_text_;
+  std::size_t places_by_text_size_ = 0;
+  // Reused, so that a line costs no allocation.
   std::string converted_;
+  std::vector<std::uint32_t> moved_to_;
   Converted earlier_;
   Converted later_;
   std::vector<std::uint32_t> clashing_;

@@ -54,7 +54,7 @@ bool InputCalendar::read_match_line() {
   SortKey previous = key_;
   key_ = line.key();
   WrittenPieces written = line.written();
-  line_ = {written.head, written.tail, {index_, line_number_, text, line.layout()}};
+  line_ = {written.head, written.tail, {index_, line_number_, text, line.layout(), key_}};
   // Most lines have nothing to warn of, which this tells at once.
   bool odd = line.year_digits_shown() != year_digits_ || !all_digits(key_) ||
              (match_lines_ > 1 && before(key_, previous));
@@ -69,7 +69,8 @@ bool InputCalendar::take_kept() {
   MatchLine line({kept_text_.data() + kept.begin, kept.size}, {kept.number_offset, year_digits_});
   key_ = kept.key;
   WrittenPieces written = line.written();
-  line_ = {written.head, written.tail, {index_, kept.line_number, line.text(), line.layout()}};
+  line_ = {
+      written.head, written.tail, {index_, kept.line_number, line.text(), line.layout(), key_}};
   return true;
 }
 

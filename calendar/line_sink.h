@@ -18,12 +18,21 @@ namespace unisci {
 
 // Where a match line came from.
 struct LineOrigin {
+  LineOrigin() = default;
+  LineOrigin(int calendar, std::int64_t line_number, std::string_view as_read, Layout layout)
+      : LineOrigin(calendar, line_number, as_read, layout, MatchLine(as_read, layout).key()) {}
+  // With the key its calendar has already worked out.
+  LineOrigin(int calendar, std::int64_t line_number, std::string_view as_read, Layout layout,
+             SortKey key)
+      : calendar(calendar), line_number(line_number), as_read(as_read), layout(layout), key(key) {}
+
   int calendar = 0;              // which calendar, counting from 0 in the order given
   std::int64_t line_number = 0;  // its line in that file, counting every line from 1
   std::string_view as_read;      // the line as read, without its newline
   Layout layout;                 // how it is read
+  SortKey key;                   // its key, as its layout gives it
 
-  MatchLine match_line() const { return {as_read, layout}; }
+  MatchLine match_line() const { return {as_read, layout, key}; }
 };
 
 // A match line of the merged calendar, as written: `head` then `tail`,

@@ -89,12 +89,15 @@ std::string date_time_text(const SortKey& key) {
           date(4), ' ',     time(3), time(2), ':',     time(1), time(0)};
 }
 
-std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at) {
+std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at, std::size_t most) {
   auto char_at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
   if (char_at(0) == 'G' || char_at(1) == 'i' || char_at(2) == 'o') return 0;
+  most = std::min(most, at.size());
   std::size_t n = 0;
-  for (std::size_t i = line.find(' '); i != line.npos && n < at.size(); i = line.find(' ', i + 1))
-    at[n++] = i;
+  // A byte loop: the spaces stand a few bytes apart, too close for a search
+  // call per space to pay.
+  for (std::size_t i = 0; i < line.size() && n < most; ++i)
+    if (line[i] == ' ') at[n++] = i;
   return n;
 }
 
@@ -116,30 +119,40 @@ namespace {
 int two_digits(std::string_view line, std::ptrdiff_t index) {
   if (index < 0 || index + 1 >= static_cast<std::ptrdiff_t>(line.size())) return -1;
   auto at = static_cast<std::size_t>(index);
-  auto digit = [&](std::size_t i) { return is_digit(line[i]) ? line[i] - '0' : -1; };
-  int tens = digit(at);
-  int units = digit(at + 1);
-  return tens < 0 || units < 0 ? -1 : tens * 10 + units;
+  unsigned tens = static_cast<unsigned char>(line[at]) - unsigned{'0'};
+  unsigned units = static_cast<unsigned char>(line[at + 1]) - unsigned{'0'};
+  return tens > 9 || units > 9 ? -1 : static_cast<int>(tens * 10 + units);
 }
 
 }  // namespace
 
 std::optional<LocalDateTime> MatchLine::start() const {
-  std::ptrdiff_t o = layout_.number_offset;
-  int a = year_offset(layout_.year_digits);
+  if (!all_digits(key_)) return std::nullopt;
+  // Two digits of the key, the lower at byte `byte` of `bits`.
+  auto number = [](std::uint64_t bits, int byte) {
+    auto digit = [bits](int at) { return static_cast<int>(((bits >> (8 * at)) & 0x7F) - '0'); };
+    return digit(byte + 1) * 10 + digit(byte);
+  };
   LocalDateTime t;
-  t.day = two_digits(text_, 4 - o);
-  t.month = two_digits(text_, 7 - o);
-  t.year = two_digits(text_, 10 - o + a);
-  t.hour = two_digits(text_, 13 - o + a);
-  t.minute = two_digits(text_, 16 - o + a);
-  int century = layout_.year_digits == 4 ? two_digits(text_, 10 - o) : t.year >= 69 ? 19 : 20;
-  if (std::min({t.day, t.month, t.year, t.hour, t.minute, century}) < 0) return std::nullopt;
+  t.year = number(key_.date, 4);
+  t.month = number(key_.date, 2);
+  t.day = number(key_.date, 0);
+  t.hour = number(key_.time, 2);
+  t.minute = number(key_.time, 0);
+  int century = layout_.year_digits == 4 ? two_digits(text_, 10 - layout_.number_offset)
+                : t.year >= 69           ? 19
+                                         : 20;
+  if (century < 0) return std::nullopt;
   t.year += century * 100;
+  if (t.year == 0 || t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 || t.minute > 59)
+    return std::nullopt;
+  // Every month has its first 28 days: only a later day asks the calendar.
   namespace chrono = std::chrono;
-  chrono::year_month_day date{chrono::year{t.year}, chrono::month{static_cast<unsigned>(t.month)},
-                              chrono::day{static_cast<unsigned>(t.day)}};
-  if (t.year == 0 || !date.ok() || t.hour > 23 || t.minute > 59) return std::nullopt;
+  if (t.day > 28 &&
+      !chrono::year_month_day{chrono::year{t.year}, chrono::month{static_cast<unsigned>(t.month)},
+                              chrono::day{static_cast<unsigned>(t.day)}}
+           .ok())
+    return std::nullopt;
   return t;
 }
 

@@ -147,9 +147,10 @@ std::string date_time_text(const SortKey& key);
 
 // The column rule: a line is cut at its first four spaces, unless its first
 // character is 'G', its second 'i' or its third 'o'. Puts the indexes of the
-// spaces it is cut at in `at`; returns how many there are.
+// spaces it is cut at in `at`; returns how many there are. Stops after the
+// first `most` of them, for a reader that needs no more.
 using CuttingSpaces = std::array<std::size_t, 4>;
-std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at);
+std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at, std::size_t most = 4);
 
 // A line cut by the column rule into at most five cells: match number, date,
 // time, place and the match with its spaces. The cells are views into
@@ -189,14 +190,17 @@ struct MatchFields {
 // key, its date and time, its century digits and its cells stand.
 class MatchLine {
  public:
-  MatchLine(std::string_view text, Layout layout) : text_(text), layout_(layout) {}
+  MatchLine(std::string_view text, Layout layout)
+      : MatchLine(text, layout,
+                  sort_key(text, layout.number_offset, year_offset(layout.year_digits))) {}
+  // With its key, already worked out by the calendar.
+  MatchLine(std::string_view text, Layout layout, SortKey key)
+      : text_(text), layout_(layout), key_(key) {}
 
   std::string_view text() const { return text_; }
   const Layout& layout() const { return layout_; }
 
-  SortKey key() const {
-    return sort_key(text_, layout_.number_offset, year_offset(layout_.year_digits));
-  }
+  const SortKey& key() const { return key_; }
   // The line as the merged text writes it, with a two-digit year.
   WrittenPieces written() const {
     return without_century(text_, layout_.number_offset, layout_.year_digits);
@@ -210,13 +214,14 @@ class MatchLine {
   // there, or if the date or the time does not exist.
   std::optional<LocalDateTime> start() const;
   // Whether the line has digits wherever its date and time are compared.
-  bool in_layout() const { return all_digits(key()); }
+  bool in_layout() const { return all_digits(key_); }
   // The line's cells by the column rule.
   MatchFields fields() const;
 
  private:
   std::string_view text_;
   Layout layout_;
+  SortKey key_;
 };
 
 }  // namespace unisci

@@ -31,12 +31,12 @@ std::size_t teams_apart_at(std::string_view text) {
 
 std::string_view text_after_time(std::string_view line) {
   CuttingSpaces at{};
-  if (cutting_spaces(line, at) < 3) return {};
+  if (cutting_spaces(line, at, 3) < 3) return {};
   return line.substr(at[2] + 1);
 }
 
-void KnownTeams::add(const MatchLine& line) {
-  std::string_view after_time = text_after_time(line.text());
+void KnownTeams::add(std::string_view line) {
+  std::string_view after_time = text_after_time(line);
   std::size_t apart = teams_apart_at(after_time);
   if (apart == after_time.npos) return;
   std::string_view team = trimmed(after_time.substr(apart + kTeamsApart.size()));

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -32,23 +34,42 @@ std::size_t teams_apart_at(std::string_view text);
 // from calendars in different encodings is one team. The memory is one entry
 // per distinct team and one per distinct way its name is written: a name
 // already seen as written costs one look-up, no conversion.
+// A hash for the names of teams and places, looked up by views. Mixes the
+// text eight bytes at a time: the names are short and every line looks up
+// one or two, where the standard hash costs about twice as much.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    constexpr std::uint64_t kOdd = 0x9E3779B97F4A7C15;
+    std::uint64_t hash = text.size() * kOdd;
+    auto mix = [&hash](std::uint64_t word) {
+      hash = (hash ^ word) * kOdd;
+      hash ^= hash >> 32;
+    };
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, text.data() + at, 8);
+      mix(word);
+    }
+    std::uint64_t rest = 0;
+    if (at < text.size()) std::memcpy(&rest, text.data() + at, text.size() - at);
+    mix(rest);
+    return static_cast<std::size_t>(hash);
+  }
+};
+
 class KnownTeams {
  public:
-  // Adds the away team of `line`, if it has one.
-  void add(const MatchLine& line);
+  // Adds the away team of the match line `line`, if it has one.
+  void add(std::string_view line);
   // Whether `team`, in UTF-8, is the name of a known team, byte for byte.
   bool contains(std::string_view team) const;
   std::size_t size() const { return teams_.size(); }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
-  };
-  std::unordered_set<std::string, Hash, std::equal_to<>> teams_;
-  std::unordered_set<std::string, Hash, std::equal_to<>> teams_as_written_;
+  std::unordered_set<std::string, NameHash, std::equal_to<>> teams_;
+  std::unordered_set<std::string, NameHash, std::equal_to<>> teams_as_written_;
   std::string converted_;  // a team read as Windows-1252, in UTF-8
 };
 

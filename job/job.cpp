@@ -158,7 +158,7 @@ std::vector<Encoding> survey_calendars(const Job& job, std::vector<OpenCalendar>
   for (std::size_t i = 0; i < calendars.size(); ++i) {
     OpenCalendar& calendar = calendars[i];
     SurveyNeeds needs{job.calendars[i].year_digits == kFindYearDigits,
-                      [&teams](std::string_view line) { teams.add(MatchLine(line, {})); }};
+                      [&teams](std::string_view line) { teams.add(line); }};
     calendar.replay = survey(*calendar.source, needs, calendar.survey);
     if (calendar.replay) calendar.source = calendar.replay.get();
     encodings.push_back(calendar.survey.encoding);

@@ -75,7 +75,7 @@ ICalendarSettings with_teams() {
   for (const char* line : {"1 05/10/24 18:00 Imola Imola Basket - Virtus San Lazzaro",
                            "2 05/10/24 18:00 Forli Forli - Citt\xC3\xA0 di Castello Basket",
                            "3 05/10/24 18:00 Rimini Rimini - Imola Basket"})
-    teams->add(MatchLine(line, {2, 2}));
+    teams->add(line);
   ICalendarSettings settings = two_calendars();
   settings.known_teams = std::move(teams);
   return settings;
@@ -122,6 +122,8 @@ TEST(ICalendar, StartOfEachLineOrAWarning) {
       {"1 31/04/08 15:00 R A", 2, ""},
       {"1 00/09/08 15:00 R A", 2, ""},
       {"1 07/13/08 15:00 R A", 2, ""},
+      {"1 07/00/08 15:00 R A", 2, ""},
+      {"1 31/12/08 15:00 R A", 2, "20081231T150000"},
       {"1 07/09/08 24:00 R A", 2, ""},
       {"1 07/09/08 23:60 R A", 2, ""},
       {"1 07/09/08 1x:00 R A", 2, ""},

@@ -198,7 +198,7 @@ TEST(MatchLine, PlaceAndMatchFoundByTheTeams) {
         "4 19/10/24 18:00 Forl\xEC Forl\xEC - Citt\xE0 di Castello Basket",
         "5 26/10/24 18:00 Rimini Rimini - Imola Basket",
         "6 02/11/24 18:00 Imola Basket - Citt\xC3\xA0 di Castello Basket"})
-    teams.add(MatchLine(line, {number_offset(line, 0), 2}));
+    teams.add(line);
   EXPECT_EQ(teams.size(), 4U);  // one team in Windows-1252 and in UTF-8
   const std::vector<std::vector<std::string>> cases{
       // line, place, match

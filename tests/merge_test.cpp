@@ -367,8 +367,8 @@ TEST(Merge, ClashesAtOnePlace) {
        {a + "Forli il 09/11/24: 15:00 C (u16.txt, riga 1) e 16:00 D (u16.txt, riga 2)"}},
   };
   auto teams = std::make_shared<KnownTeams>();
-  teams->add(MatchLine("1 01/10/24 18:00 Faenza Faenza - Imola Basket", {2, 2}));
-  teams->add(MatchLine("2 01/10/24 18:00 Faenza Faenza - Virtus San Lazzaro", {2, 2}));
+  teams->add("1 01/10/24 18:00 Faenza Faenza - Imola Basket");
+  teams->add("2 01/10/24 18:00 Faenza Faenza - Virtus San Lazzaro");
   for (const Case& c : cases) {
     std::vector<std::string> warnings;
     ClashCheck check({{Encoding::Utf8, Encoding::Windows1252, Encoding::Ascii},
