@@ -96,8 +96,12 @@ std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at, std::size_t
   std::size_t n = 0;
   // A byte loop: the spaces stand a few bytes apart, too close for a search
   // call per space to pay.
-  for (std::size_t i = 0; i < line.size() && n < most; ++i)
-    if (line[i] == ' ') at[n++] = i;
+  if (most == 0) return 0;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] != ' ') continue;
+    at[n] = i;
+    if (++n == most) break;
+  }
   return n;
 }
 
