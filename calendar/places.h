@@ -28,12 +28,6 @@ std::string_view text_after_time(std::string_view line);
 // rather than by each space.
 std::size_t teams_apart_at(std::string_view text);
 
-// The away teams of the match lines of the calendars: in the text after the
-// time, what follows its first " - ", spaces trimmed. Kept in UTF-8: a team
-// that is not valid UTF-8 is read as Windows-1252, so that the same name
-// from calendars in different encodings is one team. The memory is one entry
-// per distinct team and one per distinct way its name is written: a name
-// already seen as written costs one look-up, no conversion.
 // A hash for the names of teams and places, looked up by views. Mixes the
 // text eight bytes at a time: the names are short and every line looks up
 // one or two, where the standard hash costs about twice as much.
@@ -46,19 +40,30 @@ struct NameHash {
       hash = (hash ^ word) * kOdd;
       hash ^= hash >> 32;
     };
-    std::size_t at = 0;
-    for (; at + 8 <= text.size(); at += 8) {
+    auto word_at = [&text](std::size_t at) {
       std::uint64_t word = 0;
       std::memcpy(&word, text.data() + at, 8);
+      return word;
+    };
+    if (text.size() < 8) {
+      std::uint64_t word = 0;
+      for (char c : text) word = word << 8 | static_cast<unsigned char>(c);
       mix(word);
+    } else {
+      // The last word may overlap the one before it.
+      for (std::size_t at = 0; at + 8 < text.size(); at += 8) mix(word_at(at));
+      mix(word_at(text.size() - 8));
     }
-    std::uint64_t rest = 0;
-    if (at < text.size()) std::memcpy(&rest, text.data() + at, text.size() - at);
-    mix(rest);
     return static_cast<std::size_t>(hash);
   }
 };
 
+// The away teams of the match lines of the calendars: in the text after the
+// time, what follows its first " - ", spaces trimmed. Kept in UTF-8: a team
+// that is not valid UTF-8 is read as Windows-1252, so that the same name
+// from calendars in different encodings is one team. The memory is one entry
+// per distinct team and one per distinct way its name is written: a name
+// already seen as written costs one look-up, no conversion.
 class KnownTeams {
  public:
   // Adds the away team of the match line `line`, if it has one.
