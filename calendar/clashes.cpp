@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -160,9 +161,7 @@ void ClashCheck::drop_the_past() {
     if (entry.previous != kNone) entry.previous = moved_to_[entry.previous];
     // Kept entries and their texts only move towards the front.
     std::size_t size = entry.time_size + 1 + entry.after_time_size;
-    auto text = texts_.begin() + static_cast<std::ptrdiff_t>(entry.text_at);
-    std::copy(text, text + static_cast<std::ptrdiff_t>(size),
-              texts_.begin() + static_cast<std::ptrdiff_t>(texts_kept));
+    std::memmove(texts_.data() + texts_kept, texts_.data() + entry.text_at, size);
     entry.text_at = texts_kept;
     texts_kept += size;
     entries_[kept++] = entry;
