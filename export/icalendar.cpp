@@ -13,7 +13,6 @@
 #include "export/file_name.h"
 #include "export/sha1.h"
 #include "io/encoding.h"
-#include "io/utf8_validator.h"
 
 namespace unisci {
 

@@ -30,29 +30,6 @@ bool LineReader::next_after_refill(std::string_view& line) {
   }
 }
 
-bool LineReader::look_ahead(const std::function<bool(std::string_view)>& wanted,
-                            std::size_t limit) {
-  std::size_t from = 0;  // from begin_: the first line not yet looked at
-  for (;;) {
-    const char* data = buf_.data() + begin_;
-    std::size_t held = end_ - begin_;
-    if (const void* nl = std::memchr(data + from, '\n', held - from)) {
-      auto stop = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
-      std::string_view line(data + from, stop - from);
-      if (line.ends_with('\r')) line.remove_suffix(1);
-      if (wanted(line)) return true;
-      from = stop + 1;
-      continue;
-    }
-    if (held >= limit) return false;
-    if (!at_end_ && refill()) continue;
-    // The last line, which the end of the source cuts off.
-    std::string_view line(buf_.data() + begin_ + from, end_ - begin_ - from);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    return !line.empty() && wanted(line);
-  }
-}
-
 // Moves the unfinished line to the front of the block, grows the block if the
 // line fills it, and reads more. False once the source has ended.
 bool LineReader::refill() {

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -37,11 +36,6 @@ class LineReader {
     }
     return next_after_refill(line);
   }
-
-  // Reads ahead as far as the first line from here on that `wanted` is true
-  // of, without handing out any line; false if there is none among the lines
-  // that `limit` bytes hold. Throws as next() does.
-  bool look_ahead(const std::function<bool(std::string_view)>& wanted, std::size_t limit);
 
  private:
   bool next_after_refill(std::string_view& line);
