@@ -68,7 +68,7 @@ int reason_of(lxw_error error) {
   switch (error) {
     case LXW_ERROR_ZIP_BAD_ZIP_FILE: return EFBIG;
     case LXW_ERROR_MEMORY_MALLOC_FAILED: return ENOMEM;
-    default: return errno != 0 ? errno : EIO;
+    default: return error_or(EIO);
   }
 }
 
@@ -250,8 +250,7 @@ void WorkbookExport::close() {
 void WorkbookExport::copy_to_output() {
   errno = 0;
   std::FILE* in = std::fopen(file_->path().c_str(), "rb");
-  if (in == nullptr)
-    throw FileError(FileError::Action::Read, file_->path(), errno != 0 ? errno : EIO);
+  if (in == nullptr) throw FileError(FileError::Action::Read, file_->path(), error_or(EIO));
   std::vector<char> block(std::size_t{256} * 1024);
   try {
     for (std::size_t got; (got = std::fread(block.data(), 1, block.size(), in)) > 0;)
@@ -277,7 +276,7 @@ void WorkbookExport::check(int error) {
 // does.
 void WorkbookExport::check_scratch_file() {
   if (sheet_->file != nullptr && std::ferror(sheet_->file) != 0)
-    throw FileError(FileError::Action::Write, file_->path(), errno != 0 ? errno : EIO);
+    throw FileError(FileError::Action::Write, file_->path(), error_or(EIO));
 }
 
 }  // namespace unisci

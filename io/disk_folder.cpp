@@ -30,10 +30,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int error_or(int fallback) {
-  return errno != 0 ? errno : fallback;
-}
-
 class DiskSource : public ByteSource {
  public:
   DiskSource(std::FILE* f, std::string name) : f_(f), name_(std::move(name)) {}
