@@ -40,12 +40,6 @@ constexpr int kFirstYear = 1900;
 // The most characters a cell holds.
 constexpr std::size_t kCellCharacters = 32767;
 
-// The place and the match of a line, as the other forms show them.
-std::pair<std::string_view, std::string_view> place_and_match(const MatchLine& line) {
-  MatchFields fields = line.fields();
-  return {fields.place, fields.match};
-}
-
 // The characters of `text`, UTF-8.
 std::size_t characters(std::string_view text) {
   return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -151,7 +145,7 @@ void WorkbookExport::give_up() {
 }
 
 void WorkbookExport::match_line(const MergedLine& line) {
-  if (rows_ == kMaxMatchLines) throw FileError(FileError::Action::TooManyRows, name_, 0);
+  if (row_ == kMaxMatchLines) throw FileError(FileError::Action::TooManyRows, name_, 0);
   const LineOrigin& origin = line.origin;
   assert(origin.calendar >= 0 && static_cast<std::size_t>(origin.calendar) < sources_.size());
   const Source& source = sources_[static_cast<std::size_t>(origin.calendar)];
@@ -169,12 +163,10 @@ void WorkbookExport::match_line(const MergedLine& line) {
   write_number(utf8(fields.number));
   write_date(start, utf8(fields.date));
   write_time(start, utf8(fields.time));
-  auto [place, match] = place_and_match(match_line);
-  write_text(kPlace, utf8(place));
-  write_text(kMatch, utf8(match));
+  write_text(kPlace, utf8(fields.place));
+  write_text(kMatch, utf8(fields.match));
   write_text(kCalendar, source.name);
   check_scratch_file();
-  ++rows_;
 }
 
 void WorkbookExport::write_number(std::string_view number) {
