@@ -7,6 +7,11 @@
 
 namespace unisci {
 
+namespace {
+
+// What `form` writes before its first row: its opening and, for a form that
+// declares its character set, the head line that names `charset` as the
+// second line. `charset` means nothing to other forms.
 std::string table_opening(const ExportForm& form, Encoding charset) {
   std::string text(form.opening);
   if (form.declares_charset) {
@@ -17,8 +22,6 @@ std::string table_opening(const ExportForm& form, Encoding charset) {
   }
   return text;
 }
-
-namespace {
 
 // What a page writes around and between the cells of a row; known here at
 // compile time, so that the page's row writer copies them inline.
