@@ -1,6 +1,5 @@
 #include "export/export.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>

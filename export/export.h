@@ -2,8 +2,6 @@
 // line of the merged text, each match line cut into five cells.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

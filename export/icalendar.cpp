@@ -9,7 +9,6 @@
 #include <system_error>
 
 #include "calendar/match_line.h"
-#include "export/export.h"
 #include "export/file_name.h"
 #include "export/sha1.h"
 #include "io/encoding.h"

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -18,7 +17,6 @@
 
 #ifdef _WIN32
 #include <io.h>
-#include <process.h>
 #include <windows.h>
 #else
 #include <unistd.h>
