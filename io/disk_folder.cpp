@@ -124,11 +124,7 @@ bool replace(const std::string& from, const std::string& target) {
     return false;
   }
   if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  DWORD error = GetLastError();
-  errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-                  error == ERROR_LOCK_VIOLATION
-              ? EACCES
-              : EIO;
+  errno = error_number(GetLastError()) == EACCES ? EACCES : EIO;
   return false;
 }
 // Whether a rename over the regular file `name` keeps its owner and links.
