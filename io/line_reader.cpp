@@ -16,15 +16,11 @@ bool LineReader::next_after_refill(std::string_view& line) {
     if (at_end_ || !refill()) {
       if (begin_ == end_) return false;
       // CRs of a short source may have become newlines at its end.
-      const void* nl = std::memchr(buf_.data() + begin_, '\n', end_ - begin_);
-      hand_out(nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data())
-                             : end_,
-               line);
+      hand_out(newline_from(begin_), line);
       return true;
     }
-    const char* from = buf_.data() + begin_ + scanned_;
-    if (const void* nl = std::memchr(from, '\n', end_ - begin_ - scanned_)) {
-      hand_out(static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()), line);
+    if (std::size_t stop = newline_from(begin_ + scanned_); stop != end_) {
+      hand_out(stop, line);
       return true;
     }
   }
