@@ -1,6 +1,5 @@
 #include "export/export.h"
 
-#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -121,12 +120,7 @@ bool write_page_row(TextWriter& out, std::string_view line) {
 // writer's block, and for page rows with markup to escape.
 void write_row_in_pieces(TextWriter& out, std::string_view line, std::int64_t row_number,
                          const ExportForm& form) {
-  std::array<char, 24> digits_buffer{};
-  std::string_view digits;
-  if (form.numbered) {
-    char* end = std::to_chars(digits_buffer.begin(), digits_buffer.end(), row_number).ptr;
-    digits = {digits_buffer.data(), static_cast<std::size_t>(end - digits_buffer.data())};
-  }
+  std::string digits = form.numbered ? std::to_string(row_number) : "";
   Cells cells;
   std::size_t n = cut_cells(line, cells);
   bool escape = form.escape_markup && has_markup(line);
