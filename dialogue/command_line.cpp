@@ -112,9 +112,7 @@ struct Reading {
 };
 
 std::string quoted(std::string_view text) {
-  std::string result(1, '\'');
-  result.append(text).push_back('\'');
-  return result;
+  return '\'' + std::string(text) + '\'';
 }
 
 // Reads "2,4" into {2, 4}; the message of a wrong value, if any.

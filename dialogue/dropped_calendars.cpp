@@ -1,6 +1,5 @@
 #include "dialogue/dropped_calendars.h"
 
-#include <array>
 #include <exception>
 #include <optional>
 #include <string_view>

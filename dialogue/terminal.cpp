@@ -124,18 +124,14 @@ UnicodeConsoleStreams::UnicodeConsoleStreams() = default;
 UnicodeConsoleStreams::~UnicodeConsoleStreams() = default;
 
 bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang) {
-  const char* name = nullptr;
-  for (const char* candidate : {lc_all, lc_ctype, lang}) {
-    if (candidate != nullptr && *candidate != '\0') {
-      name = candidate;
-      break;
-    }
+  for (const char* name : {lc_all, lc_ctype, lang}) {
+    if (name == nullptr || *name == '\0') continue;
+    std::string folded;
+    for (const char* p = name; *p != '\0'; ++p)
+      if (*p != '-') folded += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    return folded.find("utf8") != std::string::npos;
   }
-  if (name == nullptr) return false;
-  std::string folded;
-  for (const char* p = name; *p != '\0'; ++p)
-    if (*p != '-') folded += static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
-  return folded.find("utf8") != std::string::npos;
+  return false;
 }
 
 bool prepare_standard_streams() {
@@ -171,12 +167,11 @@ void read_standard_input_as_bytes() {
 std::string_view console_e_grave() {
 #ifdef _WIN32
   bool utf8 = is_console(GetStdHandle(STD_OUTPUT_HANDLE)) && GetACP() == CP_UTF8;
-  return utf8 ? kEGraveUtf8 : kEGraveWestern;
 #else
   bool utf8 = isatty(STDOUT_FILENO) != 0 &&
               locale_is_utf8(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
-  return utf8 ? kEGraveUtf8 : kEGraveWestern;
 #endif
+  return utf8 ? kEGraveUtf8 : kEGraveWestern;
 }
 
 unsigned long console_process_count() {

@@ -1,12 +1,15 @@
 #include "export/export.h"
 
-#include <algorithm>
-#include <array>
 #include <charconv>
 #include <cstring>
 
 namespace unisci {
 
+namespace {
+
+// What `form` writes before its first row: its opening and, for a form that
+// declares its character set, the head line that names `charset` as the
+// second line. `charset` means nothing to other forms.
 std::string table_opening(const ExportForm& form, Encoding charset) {
   std::string text(form.opening);
   if (form.declares_charset) {
@@ -17,8 +20,6 @@ std::string table_opening(const ExportForm& form, Encoding charset) {
   }
   return text;
 }
-
-namespace {
 
 // What a page writes around and between the cells of a row; known here at
 // compile time, so that the page's row writer copies them inline.
@@ -119,12 +120,7 @@ bool write_page_row(TextWriter& out, std::string_view line) {
 // writer's block, and for page rows with markup to escape.
 void write_row_in_pieces(TextWriter& out, std::string_view line, std::int64_t row_number,
                          const ExportForm& form) {
-  std::array<char, 24> digits_buffer{};
-  std::string_view digits;
-  if (form.numbered) {
-    char* end = std::to_chars(digits_buffer.begin(), digits_buffer.end(), row_number).ptr;
-    digits = {digits_buffer.data(), static_cast<std::size_t>(end - digits_buffer.data())};
-  }
+  std::string digits = form.numbered ? std::to_string(row_number) : "";
   Cells cells;
   std::size_t n = cut_cells(line, cells);
   bool escape = form.escape_markup && has_markup(line);

@@ -2,8 +2,6 @@
 // line of the merged text, each match line cut into five cells.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,7 +15,7 @@ namespace unisci {
 
 // What a form writes around and between the cells of its rows.
 struct ExportForm {
-  std::string_view opening;       // before the first row; see table_opening()
+  std::string_view opening;       // before the first row
   bool numbered;                  // each row begins with its number, from 1
   std::string_view row_opening;   // after the number, if any
   std::string_view column_break;  // in place of each cutting space
@@ -36,11 +34,6 @@ struct ExportForm {
 extern const ExportForm kSpreadsheet;
 // "calendario.html": a page with one table and a heading row.
 extern const ExportForm kWebPage;
-
-// What `form` writes before its first row: its opening and, for a form that
-// declares its character set, the head line that names `charset` as the
-// second line. `charset` means nothing to other forms.
-std::string table_opening(const ExportForm& form, Encoding charset);
 
 // Turns the merged calendar into the rows of a table: one row per line, up
 // to and including the last match line. Empty lines between match lines are

@@ -9,11 +9,9 @@
 #include <system_error>
 
 #include "calendar/match_line.h"
-#include "export/export.h"
 #include "export/file_name.h"
 #include "export/sha1.h"
 #include "io/encoding.h"
-#include "io/utf8_validator.h"
 
 namespace unisci {
 
@@ -147,14 +145,10 @@ void hash_part(Sha1& hash, std::string_view part) {
   hash.update(part);
 }
 
-// The season of a match, in four digits: seasons run from July to June, and
-// a match of July 2024 to June 2025 is of season 2024.
-std::array<char, 4> season_of(const LocalDateTime& start) {
-  int year = std::max(0, start.month >= 7 ? start.year : start.year - 1);
-  std::array<char, 4> digits{};
-  for (std::size_t i = digits.size(); i-- > 0; year /= 10)
-    digits[i] = static_cast<char>('0' + year % 10);
-  return digits;
+// The season of a match: seasons run from July to June, and a match of July
+// 2024 to June 2025 is of season 2024.
+int season_of(const LocalDateTime& start) {
+  return std::max(0, start.month >= 7 ? start.year : start.year - 1);
 }
 
 }  // namespace
@@ -246,8 +240,9 @@ void ICalendarExport::match_line(const MergedLine& line) {
   auto [place, match] = place_and_match(text_after_time(text), known_teams_.get());
 
   Sha1 hash = source.uid_prefix;
-  std::array<char, 4> season = season_of(*start);
-  hash_part(hash, {season.data(), season.size()});
+  std::string season;
+  append_digits(season, season_of(*start), 4);
+  hash_part(hash, season);
   hash_part(hash, number);
   hash_part(hash, place);
   hash_part(hash, match);
@@ -256,9 +251,7 @@ void ICalendarExport::match_line(const MergedLine& line) {
   std::uint64_t fingerprint = 0;
   for (std::size_t i = 0; i < 8; ++i) fingerprint = fingerprint << 8 | digest[i];
   if (std::uint64_t repeat = repeats_.add(fingerprint); repeat > 0) {
-    std::array<char, 20> digits{};
-    char* end = std::to_chars(digits.data(), digits.data() + digits.size(), repeat).ptr;
-    hash_part(repeated, {digits.data(), static_cast<std::size_t>(end - digits.data())});
+    hash_part(repeated, std::to_string(repeat));
     digest = repeated.finish();
   }
 

@@ -40,12 +40,6 @@ constexpr int kFirstYear = 1900;
 // The most characters a cell holds.
 constexpr std::size_t kCellCharacters = 32767;
 
-// The place and the match of a line, as the other forms show them.
-std::pair<std::string_view, std::string_view> place_and_match(const MatchLine& line) {
-  MatchFields fields = line.fields();
-  return {fields.place, fields.match};
-}
-
 // The characters of `text`, UTF-8.
 std::size_t characters(std::string_view text) {
   return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -68,7 +62,7 @@ int reason_of(lxw_error error) {
   switch (error) {
     case LXW_ERROR_ZIP_BAD_ZIP_FILE: return EFBIG;
     case LXW_ERROR_MEMORY_MALLOC_FAILED: return ENOMEM;
-    default: return errno != 0 ? errno : EIO;
+    default: return error_or(EIO);
   }
 }
 
@@ -151,7 +145,7 @@ void WorkbookExport::give_up() {
 }
 
 void WorkbookExport::match_line(const MergedLine& line) {
-  if (rows_ == kMaxMatchLines) throw FileError(FileError::Action::TooManyRows, name_, 0);
+  if (row_ == kMaxMatchLines) throw FileError(FileError::Action::TooManyRows, name_, 0);
   const LineOrigin& origin = line.origin;
   assert(origin.calendar >= 0 && static_cast<std::size_t>(origin.calendar) < sources_.size());
   const Source& source = sources_[static_cast<std::size_t>(origin.calendar)];
@@ -169,12 +163,10 @@ void WorkbookExport::match_line(const MergedLine& line) {
   write_number(utf8(fields.number));
   write_date(start, utf8(fields.date));
   write_time(start, utf8(fields.time));
-  auto [place, match] = place_and_match(match_line);
-  write_text(kPlace, utf8(place));
-  write_text(kMatch, utf8(match));
+  write_text(kPlace, utf8(fields.place));
+  write_text(kMatch, utf8(fields.match));
   write_text(kCalendar, source.name);
   check_scratch_file();
-  ++rows_;
 }
 
 void WorkbookExport::write_number(std::string_view number) {
@@ -250,8 +242,7 @@ void WorkbookExport::close() {
 void WorkbookExport::copy_to_output() {
   errno = 0;
   std::FILE* in = std::fopen(file_->path().c_str(), "rb");
-  if (in == nullptr)
-    throw FileError(FileError::Action::Read, file_->path(), errno != 0 ? errno : EIO);
+  if (in == nullptr) throw FileError(FileError::Action::Read, file_->path(), error_or(EIO));
   std::vector<char> block(std::size_t{256} * 1024);
   try {
     for (std::size_t got; (got = std::fread(block.data(), 1, block.size(), in)) > 0;)
@@ -277,7 +268,7 @@ void WorkbookExport::check(int error) {
 // does.
 void WorkbookExport::check_scratch_file() {
   if (sheet_->file != nullptr && std::ferror(sheet_->file) != 0)
-    throw FileError(FileError::Action::Write, file_->path(), errno != 0 ? errno : EIO);
+    throw FileError(FileError::Action::Write, file_->path(), error_or(EIO));
 }
 
 }  // namespace unisci

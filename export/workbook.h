@@ -76,9 +76,6 @@ class WorkbookExport : public LineSink {
   // FileError.
   void close() override;
 
-  // The match lines written so far.
-  std::int64_t row_count() const { return rows_; }
-
  private:
   static constexpr std::size_t kColumns = 6;
 
@@ -112,8 +109,7 @@ class WorkbookExport : public LineSink {
   lxw_format* heading_format_ = nullptr;
   lxw_format* date_format_ = nullptr;
   lxw_format* time_format_ = nullptr;
-  std::int64_t rows_ = 0;
-  std::uint32_t row_ = 0;  // the sheet's row being written, from 0
+  std::uint32_t row_ = 0;  // the sheet's row being written: 0 the heading, then each match line
   // The widest text of each column, in characters.
   std::array<std::size_t, kColumns> widths_{};
   // Reused for every line, so that a cell costs no allocation of ours.

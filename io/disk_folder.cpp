@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -18,7 +17,6 @@
 
 #ifdef _WIN32
 #include <io.h>
-#include <process.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -29,10 +27,6 @@ namespace unisci {
 namespace fs = std::filesystem;
 
 namespace {
-
-int error_or(int fallback) {
-  return errno != 0 ? errno : fallback;
-}
 
 class DiskSource : public ByteSource {
  public:
@@ -130,11 +124,7 @@ bool replace(const std::string& from, const std::string& target) {
     return false;
   }
   if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
-  DWORD error = GetLastError();
-  errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-                  error == ERROR_LOCK_VIOLATION
-              ? EACCES
-              : EIO;
+  errno = error_number(GetLastError()) == EACCES ? EACCES : EIO;
   return false;
 }
 // Whether a rename over the regular file `name` keeps its owner and links.
@@ -403,7 +393,7 @@ class DiskOutput : public Output {
   // made, without leaving one through the rest of the dialogue.
   explicit DiskOutput(std::string name) : name_(std::move(name)), placing_(placing_of(name_)) {
     if (placing_ == Placing::Rename) {
-      int reason = temporary_file_failure(folder_of(name_), Readers::AsNewFile);
+      int reason = temporary_file_failure();
       // A folder where no new file may be made, around a file that may be
       // written: the output is copied over it. Any other failure, a full
       // disk included, is reported.
@@ -414,9 +404,8 @@ class DiskOutput : public Output {
       if (reason != 0) placing_ = Placing::Copy;
     }
     if (placing_ == Placing::Copy) {
-      std::string folder = system_temporary_folder();
-      if (int reason = temporary_file_failure(folder, Readers::OwnerOnly); reason != 0)
-        throw FileError(FileError::Action::CreateTemporary, name_, reason, folder);
+      TemporaryFile probe;
+      std::fclose(create_temporary(probe));
     }
   }
 
@@ -460,12 +449,25 @@ class DiskOutput : public Output {
   }
 
  private:
-  // 0 if a temporary file for the output can be made in `folder`, the
-  // reason why not otherwise.
-  int temporary_file_failure(const std::string& folder, Readers readers) {
+  // Makes `file`, the temporary file of the output as placing_ has it, and
+  // returns it open for writing. Throws FileError.
+  std::FILE* create_temporary(TemporaryFile& file) {
+    if (placing_ == Placing::Rename)
+      return file.create(folder_of(name_), name_, Readers::AsNewFile);
+    std::string folder = system_temporary_folder();
+    try {
+      return file.create(folder, name_, Readers::OwnerOnly);
+    } catch (const FileError& e) {
+      throw FileError(FileError::Action::CreateTemporary, name_, e.reason(), folder);
+    }
+  }
+
+  // 0 if the temporary file of the output can be made, the reason why not
+  // otherwise.
+  int temporary_file_failure() {
     try {
       TemporaryFile probe;
-      std::fclose(probe.create(folder, name_, readers));
+      std::fclose(create_temporary(probe));
       return 0;
     } catch (const FileError& e) {
       return e.reason();
@@ -482,15 +484,10 @@ class DiskOutput : public Output {
       errno = 0;
       f_ = std::fopen(name_.c_str(), "wb");
       if (f_ == nullptr) fail(FileError::Action::Create);
-    } else if (placing_ == Placing::Copy) {
-      std::string folder = system_temporary_folder();
-      try {
-        f_ = temporary_.create(folder, name_, Readers::OwnerOnly);
-      } catch (const FileError& e) {
-        throw FileError(FileError::Action::CreateTemporary, name_, e.reason(), folder);
-      }
     } else {
-      f_ = temporary_.create(folder_of(name_), name_, Readers::AsNewFile);
+      f_ = create_temporary(temporary_);
+    }
+    if (placing_ == Placing::Rename) {
       keep_owner(f_, name_);
       std::error_code ignored;
       fs::file_status earlier = fs::status(path_of(name_), ignored);

@@ -51,11 +51,7 @@ std::string file_error_message(const FileError& error) {
              ": un foglio di calcolo contiene al massimo 1.048.575 gare e il calendario unito ne "
              "ha di più; scegli un'altra forma, per esempio il testo (t) o la tabella (x)";
   }
-  std::string message = verb;
-  message += error.file();
-  message += ": ";
-  message += error_reason(error.reason());
-  return message;
+  return verb + error.file() + ": " + error_reason(error.reason());
 }
 
 }  // namespace unisci

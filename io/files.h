@@ -4,6 +4,7 @@
 // that they work the same on real files and on memory (tests, fuzzing).
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -35,6 +36,11 @@ class FileError : public std::runtime_error {
   int reason_;
   std::string temporary_folder_;
 };
+
+// The errno value of the call that just failed, or `fallback` if it set none.
+inline int error_or(int fallback) {
+  return errno != 0 ? errno : fallback;
+}
 
 // Which file a name or an open file is: two names, or a name and a
 // descriptor, of one file have the same identity, links included.

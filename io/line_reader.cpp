@@ -16,40 +16,13 @@ bool LineReader::next_after_refill(std::string_view& line) {
     if (at_end_ || !refill()) {
       if (begin_ == end_) return false;
       // CRs of a short source may have become newlines at its end.
-      const void* nl = std::memchr(buf_.data() + begin_, '\n', end_ - begin_);
-      hand_out(nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data())
-                             : end_,
-               line);
+      hand_out(newline_from(begin_), line);
       return true;
     }
-    const char* from = buf_.data() + begin_ + scanned_;
-    if (const void* nl = std::memchr(from, '\n', end_ - begin_ - scanned_)) {
-      hand_out(static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()), line);
+    if (std::size_t stop = newline_from(begin_ + scanned_); stop != end_) {
+      hand_out(stop, line);
       return true;
     }
-  }
-}
-
-bool LineReader::look_ahead(const std::function<bool(std::string_view)>& wanted,
-                            std::size_t limit) {
-  std::size_t from = 0;  // from begin_: the first line not yet looked at
-  for (;;) {
-    const char* data = buf_.data() + begin_;
-    std::size_t held = end_ - begin_;
-    if (const void* nl = std::memchr(data + from, '\n', held - from)) {
-      auto stop = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
-      std::string_view line(data + from, stop - from);
-      if (line.ends_with('\r')) line.remove_suffix(1);
-      if (wanted(line)) return true;
-      from = stop + 1;
-      continue;
-    }
-    if (held >= limit) return false;
-    if (!at_end_ && refill()) continue;
-    // The last line, which the end of the source cuts off.
-    std::string_view line(buf_.data() + begin_ + from, end_ - begin_ - from);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    return !line.empty() && wanted(line);
   }
 }
 

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -31,20 +30,22 @@ class LineReader {
   // NUL byte.
   bool next(std::string_view& line) {
     // Most lines end inside the bytes already read.
-    if (const void* nl = std::memchr(buf_.data() + begin_, '\n', end_ - begin_)) {
-      hand_out(static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data()), line);
+    if (std::size_t stop = newline_from(begin_); stop != end_) {
+      hand_out(stop, line);
       return true;
     }
     return next_after_refill(line);
   }
 
-  // Reads ahead as far as the first line from here on that `wanted` is true
-  // of, without handing out any line; false if there is none among the lines
-  // that `limit` bytes hold. Throws as next() does.
-  bool look_ahead(const std::function<bool(std::string_view)>& wanted, std::size_t limit);
-
  private:
   bool next_after_refill(std::string_view& line);
+  // Where the first newline among the bytes read from `from` on is; end_ if
+  // there is none.
+  std::size_t newline_from(std::size_t from) const {
+    const void* nl = std::memchr(buf_.data() + from, '\n', end_ - from);
+    return nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - buf_.data())
+                         : end_;
+  }
   // Hands out the bytes up to `stop`, a newline or the end of the source, as
   // a line.
   void hand_out(std::size_t stop, std::string_view& line) {

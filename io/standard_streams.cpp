@@ -13,14 +13,6 @@
 
 namespace unisci {
 
-namespace {
-
-int error_or(int fallback) {
-  return errno != 0 ? errno : fallback;
-}
-
-}  // namespace
-
 std::size_t StandardInput::read(char* buf, std::size_t n) {
   errno = 0;
   std::size_t got = std::fread(buf, 1, n, stdin);

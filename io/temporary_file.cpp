@@ -58,7 +58,7 @@ std::string create(const std::string& folder, std::string_view suffix) {
       close_file(fd);
       return path;
     }
-    if (errno != EEXIST) throw FileError(FileError::Action::Create, folder, errno ? errno : EACCES);
+    if (errno != EEXIST) throw FileError(FileError::Action::Create, folder, error_or(EACCES));
   }
   throw FileError(FileError::Action::Create, folder, EEXIST);
 }

@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace unisci {
 
@@ -120,19 +119,6 @@ bool Utf8Validator::add(std::string_view piece) {
   }
   valid_ = false;
   return false;
-}
-
-Encoding text_kind(ByteSource& text) {
-  std::vector<char> block(std::size_t{256} * 1024);
-  Utf8Validator validator;
-  bool ascii = true;
-  auto is_ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-  for (std::size_t got; (got = text.read(block.data(), block.size())) > 0;) {
-    if (!validator.add({block.data(), got})) return Encoding::Windows1252;
-    ascii = ascii && std::all_of(block.data(), block.data() + got, is_ascii);
-  }
-  if (!validator.complete()) return Encoding::Windows1252;
-  return ascii ? Encoding::Ascii : Encoding::Utf8;
 }
 
 }  // namespace unisci

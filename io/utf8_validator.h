@@ -5,9 +5,6 @@
 #include <cstddef>
 #include <string_view>
 
-#include "io/encoding.h"
-#include "io/files.h"
-
 namespace unisci {
 
 class Utf8Validator {
@@ -26,9 +23,5 @@ class Utf8Validator {
   std::size_t carried_ = 0;
   bool valid_ = true;
 };
-
-// Reads `text` to its end, or to the first byte that shows it is not UTF-8,
-// and tells its kind. Throws FileError.
-Encoding text_kind(ByteSource& text);
 
 }  // namespace unisci

@@ -37,12 +37,9 @@ std::unique_ptr<LineSink> text_sink(ByteSink& out, const FormSettings&) {
   return std::make_unique<WrittenSink<MergedTextFile>>(out);
 }
 
-std::unique_ptr<LineSink> spreadsheet_sink(ByteSink& out, const FormSettings& settings) {
-  return std::make_unique<WrittenSink<TableExport>>(out, kSpreadsheet, settings.page_encoding);
-}
-
-std::unique_ptr<LineSink> page_sink(ByteSink& out, const FormSettings& settings) {
-  return std::make_unique<WrittenSink<TableExport>>(out, kWebPage, settings.page_encoding);
+template <const ExportForm& kTable>
+std::unique_ptr<LineSink> table_sink(ByteSink& out, const FormSettings& settings) {
+  return std::make_unique<WrittenSink<TableExport>>(out, kTable, settings.page_encoding);
 }
 
 std::unique_ptr<LineSink> icalendar_sink(ByteSink& out, const FormSettings& settings) {
@@ -80,8 +77,8 @@ const std::vector<Form>& forms() {
   static const std::vector<Form> kForms{
       {'t', "testo", "calendario.txt", false, ".txt ", false, text_sink},
       {'w', "Word", "calendario.doc", false, ".doc ", false, text_sink},
-      {'x', "tabella", "calendario.xls", true, ".xls ", false, spreadsheet_sink},
-      {'h', "pagina web", "calendario.html", true, ".htm .html ", false, page_sink},
+      {'x', "tabella", "calendario.xls", true, ".xls ", false, table_sink<kSpreadsheet>},
+      {'h', "pagina web", "calendario.html", true, ".htm .html ", false, table_sink<kWebPage>},
       {'i', "calendario per il telefono", "calendario.ics", false, ".ics ", false, icalendar_sink},
       {'e', "cartella di Excel", "calendario.xlsx", false, ".xlsx ", true, workbook_sink},
   };

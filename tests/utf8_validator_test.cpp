@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/survey.h"
 #include "testing/memory_files.h"
 
 namespace unisci::testing {
@@ -52,9 +53,11 @@ TEST(Utf8Validator, EveryPieceSize) {
         EXPECT_EQ(validator.complete(), expected);
         StringSource source(text, piece);
         bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0; });
-        EXPECT_EQ(text_kind(source), !expected ? Encoding::Windows1252
-                                     : ascii   ? Encoding::Ascii
-                                               : Encoding::Utf8);
+        Survey found;
+        survey(source, {}, found);
+        EXPECT_EQ(found.encoding, !expected ? Encoding::Windows1252
+                                  : ascii   ? Encoding::Ascii
+                                            : Encoding::Utf8);
       }
     }
   }

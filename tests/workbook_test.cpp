@@ -97,7 +97,7 @@ TEST(Workbook, SameBytesNoScratchFileLeftAtMostASheetOfRows) {
     const std::string line = "1 x";
     MergedLine merged{line, {}, {0, 1, line, {}}};
     for (std::int64_t i = 0; i <= WorkbookExport::kMaxMatchLines; ++i) workbook.match_line(merged);
-    ADD_FAILURE() << "a sheet of " << workbook.row_count() << " rows";
+    ADD_FAILURE() << "a sheet of more than " << WorkbookExport::kMaxMatchLines << " rows";
   } catch (const FileError& e) {
     EXPECT_EQ(e.action(), FileError::Action::TooManyRows);
     EXPECT_EQ(file_error_message(e),
