@@ -119,6 +119,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   # The library dependencies are read off the binary where the tool for it exists.
+  # libxlsxwriter is loaded by name, unseen by dpkg-shlibdeps: its package,
+  # named after its SONAME (libxlsxwriter.so.4: libxlsxwriter4), is named here.
+  string(REGEX REPLACE "^lib(.*)\\.so\\.([0-9]+)$" "lib\\1\\2" UNISCI_XLSXWRITER_PACKAGE
+                       "${UNISCI_XLSXWRITER_SONAME}")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${UNISCI_XLSXWRITER_PACKAGE} (>= ${XLSXWRITER_VERSION})")
   find_program(UNISCI_DPKG_SHLIBDEPS dpkg-shlibdeps)
   if(UNISCI_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -2,6 +2,10 @@
 
 #include <xlsxwriter.h>
 
+#ifndef _WIN32
+#include <dlfcn.h>
+#endif
+
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
@@ -68,8 +72,90 @@ int reason_of(lxw_error error) {
 
 }  // namespace
 
+// The functions of libxlsxwriter that a workbook calls. Where shared
+// libraries are loaded by name, the library is loaded only when a workbook is
+// written: linked to the program, it and the libraries it needs (OpenSSL's
+// libcrypto among them) cost every run, whatever its form, about 5 ms of
+// processor time to load, as much as the text form takes to merge 80,000
+// match lines. The Windows program has the library linked in.
+struct Xlsxwriter {
+  // Throws FileError, as in creating `file`, if the library is missing.
+  explicit Xlsxwriter(const std::string& file);
+  ~Xlsxwriter();
+  Xlsxwriter(const Xlsxwriter&) = delete;
+  Xlsxwriter& operator=(const Xlsxwriter&) = delete;
+
+  void* library = nullptr;
+  decltype(&::workbook_new_opt) workbook_new_opt = nullptr;
+  decltype(&::workbook_set_properties) workbook_set_properties = nullptr;
+  decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
+  decltype(&::workbook_add_format) workbook_add_format = nullptr;
+  decltype(&::workbook_close) workbook_close = nullptr;
+  decltype(&::lxw_workbook_free) lxw_workbook_free = nullptr;
+  decltype(&::format_set_bold) format_set_bold = nullptr;
+  decltype(&::format_set_num_format) format_set_num_format = nullptr;
+  decltype(&::worksheet_write_string) worksheet_write_string = nullptr;
+  decltype(&::worksheet_write_number) worksheet_write_number = nullptr;
+  decltype(&::worksheet_write_datetime) worksheet_write_datetime = nullptr;
+  decltype(&::worksheet_freeze_panes) worksheet_freeze_panes = nullptr;
+  decltype(&::worksheet_set_column) worksheet_set_column = nullptr;
+  decltype(&::worksheet_autofilter) worksheet_autofilter = nullptr;
+};
+
+#ifdef _WIN32
+#define UNISCI_XLSXWRITER_FIND(function) function = &::function
+#else
+#define UNISCI_XLSXWRITER_FIND(function) \
+  function = reinterpret_cast<decltype(function)>(dlsym(library, #function))
+#endif
+
+Xlsxwriter::Xlsxwriter(const std::string& file) {
+#ifndef _WIN32
+  // Kept loaded once opened: OpenSSL, which it loads, stays to the end anyway.
+  library = dlopen(UNISCI_XLSXWRITER_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (library == nullptr) throw FileError(FileError::Action::Create, file, ELIBACC);
+#endif
+  UNISCI_XLSXWRITER_FIND(workbook_new_opt);
+  UNISCI_XLSXWRITER_FIND(workbook_set_properties);
+  UNISCI_XLSXWRITER_FIND(workbook_add_worksheet);
+  UNISCI_XLSXWRITER_FIND(workbook_add_format);
+  UNISCI_XLSXWRITER_FIND(workbook_close);
+  UNISCI_XLSXWRITER_FIND(lxw_workbook_free);
+  UNISCI_XLSXWRITER_FIND(format_set_bold);
+  UNISCI_XLSXWRITER_FIND(format_set_num_format);
+  UNISCI_XLSXWRITER_FIND(worksheet_write_string);
+  UNISCI_XLSXWRITER_FIND(worksheet_write_number);
+  UNISCI_XLSXWRITER_FIND(worksheet_write_datetime);
+  UNISCI_XLSXWRITER_FIND(worksheet_freeze_panes);
+  UNISCI_XLSXWRITER_FIND(worksheet_set_column);
+  UNISCI_XLSXWRITER_FIND(worksheet_autofilter);
+#ifndef _WIN32
+  if (workbook_new_opt == nullptr || workbook_set_properties == nullptr ||
+      workbook_add_worksheet == nullptr || workbook_add_format == nullptr ||
+      workbook_close == nullptr || lxw_workbook_free == nullptr || format_set_bold == nullptr ||
+      format_set_num_format == nullptr || worksheet_write_string == nullptr ||
+      worksheet_write_number == nullptr || worksheet_write_datetime == nullptr ||
+      worksheet_freeze_panes == nullptr || worksheet_set_column == nullptr ||
+      worksheet_autofilter == nullptr) {
+    dlclose(library);
+    throw FileError(FileError::Action::Create, file, ELIBACC);
+  }
+#endif
+}
+
+#undef UNISCI_XLSXWRITER_FIND
+
+Xlsxwriter::~Xlsxwriter() {
+#ifndef _WIN32
+  dlclose(library);
+#endif
+}
+
 WorkbookExport::WorkbookExport(ByteSink& out, WorkbookSettings settings)
-    : out_(out), name_(std::move(settings.name)), bad_date_(std::move(settings.bad_date)) {
+    : out_(out),
+      name_(std::move(settings.name)),
+      bad_date_(std::move(settings.bad_date)),
+      xlsxwriter_(std::make_unique<Xlsxwriter>(name_)) {
   assert(settings.files.size() == settings.encodings.size());
   for (std::size_t i = 0; i < settings.files.size(); ++i) {
     std::string shown = shown_file_name(settings.files[i]);
@@ -90,7 +176,7 @@ WorkbookExport::WorkbookExport(ByteSink& out, WorkbookSettings settings)
   // The library opens the file with fopen(), built with mingw-w64 as well,
   // so it takes the name as the program's own files have it.
   errno = 0;
-  workbook_ = workbook_new_opt(file_->path().c_str(), &options);
+  workbook_ = xlsxwriter_->workbook_new_opt(file_->path().c_str(), &options);
   if (workbook_ == nullptr)
     throw FileError(FileError::Action::Create, file_->path(),
                     reason_of(LXW_ERROR_CREATING_XLSX_FILE));
@@ -111,23 +197,23 @@ void WorkbookExport::start_sheet(std::int64_t created) {
   // stamped as the next one.
   lxw_doc_properties properties{};
   properties.created = static_cast<time_t>(std::max<std::int64_t>(created, 1));
-  check(workbook_set_properties(workbook_, &properties));
-  sheet_ = workbook_add_worksheet(workbook_, "Calendario");
-  heading_format_ = workbook_add_format(workbook_);
-  date_format_ = workbook_add_format(workbook_);
-  time_format_ = workbook_add_format(workbook_);
+  check(xlsxwriter_->workbook_set_properties(workbook_, &properties));
+  sheet_ = xlsxwriter_->workbook_add_worksheet(workbook_, "Calendario");
+  heading_format_ = xlsxwriter_->workbook_add_format(workbook_);
+  date_format_ = xlsxwriter_->workbook_add_format(workbook_);
+  time_format_ = xlsxwriter_->workbook_add_format(workbook_);
   if (sheet_ == nullptr || heading_format_ == nullptr || date_format_ == nullptr ||
       time_format_ == nullptr)
     check(LXW_ERROR_CREATING_TMPFILE);
-  format_set_bold(heading_format_);
-  format_set_num_format(date_format_, "dd/mm/yyyy");
-  format_set_num_format(time_format_, "hh:mm");
+  xlsxwriter_->format_set_bold(heading_format_);
+  xlsxwriter_->format_set_num_format(date_format_, "dd/mm/yyyy");
+  xlsxwriter_->format_set_num_format(time_format_, "hh:mm");
   for (std::size_t column = 0; column < kColumns; ++column) {
-    check(worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(column), kHeadings[column],
-                                 heading_format_));
+    check(xlsxwriter_->worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(column),
+                                              kHeadings[column], heading_format_));
     widths_[column] = characters(kHeadings[column]) + kFilterButton;
   }
-  worksheet_freeze_panes(sheet_, 1, 0);
+  xlsxwriter_->worksheet_freeze_panes(sheet_, 1, 0);
 }
 
 // A workbook not closed: the library closes the sheet's scratch file only when
@@ -139,7 +225,7 @@ void WorkbookExport::give_up() {
     sheet_->optimize_tmpfile = nullptr;
     sheet_->file = nullptr;
   }
-  lxw_workbook_free(workbook_);
+  xlsxwriter_->lxw_workbook_free(workbook_);
   workbook_ = nullptr;
   sheet_ = nullptr;
 }
@@ -176,7 +262,7 @@ void WorkbookExport::write_number(std::string_view number) {
   }
   double value = 0;
   for (char digit : number) value = value * 10 + (digit - '0');
-  check(worksheet_write_number(sheet_, row_, kNumber, value, nullptr));
+  check(xlsxwriter_->worksheet_write_number(sheet_, row_, kNumber, value, nullptr));
   widths_[kNumber] = std::max(widths_[kNumber], number.size());
 }
 
@@ -187,7 +273,7 @@ void WorkbookExport::write_date(const std::optional<LocalDateTime>& start, std::
     return;
   }
   lxw_datetime date{start->year, start->month, start->day, 0, 0, 0};
-  check(worksheet_write_datetime(sheet_, row_, kDate, &date, date_format_));
+  check(xlsxwriter_->worksheet_write_datetime(sheet_, row_, kDate, &date, date_format_));
   widths_[kDate] = std::max(widths_[kDate], kDateWidth);
 }
 
@@ -197,7 +283,7 @@ void WorkbookExport::write_time(const std::optional<LocalDateTime>& start, std::
     return;
   }
   lxw_datetime time{0, 0, 0, start->hour, start->minute, 0};
-  check(worksheet_write_datetime(sheet_, row_, kTime, &time, time_format_));
+  check(xlsxwriter_->worksheet_write_datetime(sheet_, row_, kTime, &time, time_format_));
   widths_[kTime] = std::max(widths_[kTime], kTimeWidth);
 }
 
@@ -211,8 +297,8 @@ void WorkbookExport::write_text(std::size_t column, std::string_view text) {
     ++length;
   }
   cell_.assign(text.substr(0, end));
-  check(
-      worksheet_write_string(sheet_, row_, static_cast<lxw_col_t>(column), cell_.c_str(), nullptr));
+  check(xlsxwriter_->worksheet_write_string(sheet_, row_, static_cast<lxw_col_t>(column),
+                                            cell_.c_str(), nullptr));
   widths_[column] = std::max(widths_[column], length);
 }
 
@@ -226,12 +312,13 @@ void WorkbookExport::close() {
   for (std::size_t column = 0; column < kColumns; ++column) {
     auto width = static_cast<double>(std::min(widths_[column], kWidestColumn) + 1);
     auto first = static_cast<lxw_col_t>(column);
-    check(worksheet_set_column(sheet_, first, first, width, nullptr));
+    check(xlsxwriter_->worksheet_set_column(sheet_, first, first, width, nullptr));
   }
-  check(worksheet_autofilter(sheet_, 0, 0, row_, static_cast<lxw_col_t>(kColumns - 1)));
+  check(
+      xlsxwriter_->worksheet_autofilter(sheet_, 0, 0, row_, static_cast<lxw_col_t>(kColumns - 1)));
   check_scratch_file();
   errno = 0;
-  lxw_error error = workbook_close(workbook_);
+  lxw_error error = xlsxwriter_->workbook_close(workbook_);
   workbook_ = nullptr;
   sheet_ = nullptr;
   check(error);

@@ -23,6 +23,7 @@ struct lxw_format;
 namespace unisci {
 
 class TemporaryFile;
+struct Xlsxwriter;
 
 struct WorkbookSettings {
   // The calendars' file names as given, by LineOrigin::calendar; "-" is
@@ -101,6 +102,7 @@ class WorkbookExport : public LineSink {
   ByteSink& out_;
   std::string name_;
   std::function<void(const LineOrigin&)> bad_date_;
+  std::unique_ptr<Xlsxwriter> xlsxwriter_;  // the library's functions
   std::vector<Source> sources_;
   std::unique_ptr<TemporaryFile> file_;
   std::string scratch_folder_;

@@ -22,6 +22,9 @@ std::string error_reason(int error_number) {
     case ENAMETOOLONG: return "nome troppo lungo";
     case EMFILE:
     case ENFILE: return "troppi file aperti";
+#ifdef ELIBACC
+    case ELIBACC: return "manca una libreria del programma";
+#endif
     default: return std::strerror(error_number);
   }
 }
