@@ -109,7 +109,7 @@ struct Xlsxwriter {
   function = reinterpret_cast<decltype(function)>(dlsym(library, #function))
 #endif
 
-Xlsxwriter::Xlsxwriter(const std::string& file) {
+Xlsxwriter::Xlsxwriter([[maybe_unused]] const std::string& file) {
 #ifndef _WIN32
   // Kept loaded once opened: OpenSSL, which it loads, stays to the end anyway.
   library = dlopen(UNISCI_XLSXWRITER_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
