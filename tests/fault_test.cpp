@@ -344,6 +344,25 @@ TEST(OutputFault, StandardOutputOnFullDisk) {
   EXPECT_EQ(read_file(folder.path() + "/calendario.txt"), kMerged);
 }
 
+// The workbook's library, loaded only for a workbook, is not there (a broken
+// copy comes first in the search): the run says so, and the old file stays.
+TEST(OutputFault, WorkbookLibraryMissing) {
+  ScratchFolder folder;
+  folder.write("calendario1.txt", kCalendar1);
+  folder.write("calendario2.txt", kCalendar2);
+  folder.write("gare.xlsx", kEarlier);
+  folder.make_folder("lib");
+  folder.write("lib/libxlsxwriter.so.4", "");
+  std::string command = "cd '" + folder.path() +
+                        "' && LC_ALL=C LD_LIBRARY_PATH=lib '" UNISCI_BINARY
+                        "' -o gare.xlsx calendario1.txt calendario2.txt 2> errori";
+  int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
+  EXPECT_EQ(read_file(folder.path() + "/errori"),
+            "unisci-calendari: impossibile creare gare.xlsx: manca una libreria del programma\n");
+  EXPECT_EQ(read_file(folder.path() + "/gare.xlsx"), kEarlier);
+}
+
 // A signal at any moment of a dialogue that starts again and again, the
 // creation and removal of the file that shows an output can be made
 // included: no temporary file is ever left, and the output is whole.
