@@ -123,7 +123,7 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   # named after its SONAME (libxlsxwriter.so.4: libxlsxwriter4), is named here.
   string(REGEX REPLACE "^lib(.*)\\.so\\.([0-9]+)$" "lib\\1\\2" UNISCI_XLSXWRITER_PACKAGE
                        "${UNISCI_XLSXWRITER_SONAME}")
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${UNISCI_XLSXWRITER_PACKAGE} (>= ${XLSXWRITER_VERSION})")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "${UNISCI_XLSXWRITER_PACKAGE}")
   find_program(UNISCI_DPKG_SHLIBDEPS dpkg-shlibdeps)
   if(UNISCI_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
