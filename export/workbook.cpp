@@ -79,13 +79,6 @@ int reason_of(lxw_error error) {
 // processor time to load, as much as the text form takes to merge 80,000
 // match lines. The Windows program has the library linked in.
 struct Xlsxwriter {
-  // Throws FileError, as in creating `file`, if the library is missing.
-  explicit Xlsxwriter(const std::string& file);
-  ~Xlsxwriter();
-  Xlsxwriter(const Xlsxwriter&) = delete;
-  Xlsxwriter& operator=(const Xlsxwriter&) = delete;
-
-  void* library = nullptr;
   decltype(&::workbook_new_opt) workbook_new_opt = nullptr;
   decltype(&::workbook_set_properties) workbook_set_properties = nullptr;
   decltype(&::workbook_add_worksheet) workbook_add_worksheet = nullptr;
@@ -102,60 +95,51 @@ struct Xlsxwriter {
   decltype(&::worksheet_autofilter) worksheet_autofilter = nullptr;
 };
 
+namespace {
+
+// The library's functions; null if the library, or one of them, is missing.
+std::unique_ptr<Xlsxwriter> load_xlsxwriter() {
+  auto functions = std::make_unique<Xlsxwriter>();
+  [[maybe_unused]] bool found = true;
 #ifdef _WIN32
-#define UNISCI_XLSXWRITER_FIND(function) function = &::function
+#define UNISCI_FIND(function) functions->function = &::function
 #else
-#define UNISCI_XLSXWRITER_FIND(function) \
-  function = reinterpret_cast<decltype(function)>(dlsym(library, #function))
+  // Never unloaded: OpenSSL, which it loads, stays to the end anyway.
+  void* library = dlopen(UNISCI_XLSXWRITER_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+  if (library == nullptr) return nullptr;
+#define UNISCI_FIND(function)                                                     \
+  functions->function =                                                           \
+      reinterpret_cast<decltype(functions->function)>(dlsym(library, #function)); \
+  found = found && functions->function != nullptr
 #endif
-
-Xlsxwriter::Xlsxwriter([[maybe_unused]] const std::string& file) {
-#ifndef _WIN32
-  // Kept loaded once opened: OpenSSL, which it loads, stays to the end anyway.
-  library = dlopen(UNISCI_XLSXWRITER_LIBRARY, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-  if (library == nullptr) throw FileError(FileError::Action::Create, file, ELIBACC);
-#endif
-  UNISCI_XLSXWRITER_FIND(workbook_new_opt);
-  UNISCI_XLSXWRITER_FIND(workbook_set_properties);
-  UNISCI_XLSXWRITER_FIND(workbook_add_worksheet);
-  UNISCI_XLSXWRITER_FIND(workbook_add_format);
-  UNISCI_XLSXWRITER_FIND(workbook_close);
-  UNISCI_XLSXWRITER_FIND(lxw_workbook_free);
-  UNISCI_XLSXWRITER_FIND(format_set_bold);
-  UNISCI_XLSXWRITER_FIND(format_set_num_format);
-  UNISCI_XLSXWRITER_FIND(worksheet_write_string);
-  UNISCI_XLSXWRITER_FIND(worksheet_write_number);
-  UNISCI_XLSXWRITER_FIND(worksheet_write_datetime);
-  UNISCI_XLSXWRITER_FIND(worksheet_freeze_panes);
-  UNISCI_XLSXWRITER_FIND(worksheet_set_column);
-  UNISCI_XLSXWRITER_FIND(worksheet_autofilter);
-#ifndef _WIN32
-  if (workbook_new_opt == nullptr || workbook_set_properties == nullptr ||
-      workbook_add_worksheet == nullptr || workbook_add_format == nullptr ||
-      workbook_close == nullptr || lxw_workbook_free == nullptr || format_set_bold == nullptr ||
-      format_set_num_format == nullptr || worksheet_write_string == nullptr ||
-      worksheet_write_number == nullptr || worksheet_write_datetime == nullptr ||
-      worksheet_freeze_panes == nullptr || worksheet_set_column == nullptr ||
-      worksheet_autofilter == nullptr) {
-    dlclose(library);
-    throw FileError(FileError::Action::Create, file, ELIBACC);
-  }
-#endif
+  UNISCI_FIND(workbook_new_opt);
+  UNISCI_FIND(workbook_set_properties);
+  UNISCI_FIND(workbook_add_worksheet);
+  UNISCI_FIND(workbook_add_format);
+  UNISCI_FIND(workbook_close);
+  UNISCI_FIND(lxw_workbook_free);
+  UNISCI_FIND(format_set_bold);
+  UNISCI_FIND(format_set_num_format);
+  UNISCI_FIND(worksheet_write_string);
+  UNISCI_FIND(worksheet_write_number);
+  UNISCI_FIND(worksheet_write_datetime);
+  UNISCI_FIND(worksheet_freeze_panes);
+  UNISCI_FIND(worksheet_set_column);
+  UNISCI_FIND(worksheet_autofilter);
+#undef UNISCI_FIND
+  return found ? std::move(functions) : nullptr;
 }
 
-#undef UNISCI_XLSXWRITER_FIND
-
-Xlsxwriter::~Xlsxwriter() {
-#ifndef _WIN32
-  dlclose(library);
-#endif
-}
+}  // namespace
 
 WorkbookExport::WorkbookExport(ByteSink& out, WorkbookSettings settings)
     : out_(out),
       name_(std::move(settings.name)),
       bad_date_(std::move(settings.bad_date)),
-      xlsxwriter_(std::make_unique<Xlsxwriter>(name_)) {
+      xlsxwriter_(load_xlsxwriter()) {
+#ifndef _WIN32
+  if (!xlsxwriter_) throw FileError(FileError::Action::Create, name_, ELIBACC);
+#endif
   assert(settings.files.size() == settings.encodings.size());
   for (std::size_t i = 0; i < settings.files.size(); ++i) {
     std::string shown = shown_file_name(settings.files[i]);
