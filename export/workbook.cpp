@@ -127,7 +127,8 @@ std::unique_ptr<Xlsxwriter> load_xlsxwriter() {
   UNISCI_FIND(worksheet_set_column);
   UNISCI_FIND(worksheet_autofilter);
 #undef UNISCI_FIND
-  return found ? std::move(functions) : nullptr;
+  if (!found) functions.reset();
+  return functions;
 }
 
 }  // namespace
