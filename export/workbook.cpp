@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "calendar/match_line.h"
+#include "calendar/places.h"
 #include "export/file_name.h"
 #include "io/temporary_file.h"
 
@@ -137,6 +138,7 @@ WorkbookExport::WorkbookExport(ByteSink& out, WorkbookSettings settings)
     : out_(out),
       name_(std::move(settings.name)),
       bad_date_(std::move(settings.bad_date)),
+      known_teams_(std::move(settings.known_teams)),
       xlsxwriter_(load_xlsxwriter()) {
 #ifndef _WIN32
   if (!xlsxwriter_) throw FileError(FileError::Action::Create, name_, ELIBACC);
@@ -234,8 +236,9 @@ void WorkbookExport::match_line(const MergedLine& line) {
   write_number(utf8(fields.number));
   write_date(start, utf8(fields.date));
   write_time(start, utf8(fields.time));
-  write_text(kPlace, utf8(fields.place));
-  write_text(kMatch, utf8(fields.match));
+  auto [place, match] = place_and_match(utf8(text_after_time(origin.as_read)), known_teams_.get());
+  write_text(kPlace, place);
+  write_text(kMatch, match);
   write_text(kCalendar, source.name);
   check_scratch_file();
 }

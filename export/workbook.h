@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "calendar/line_sink.h"
+#include "calendar/places.h"
 #include "io/encoding.h"
 #include "io/files.h"
 
@@ -42,6 +43,9 @@ struct WorkbookSettings {
   // Told of each match line whose date or time does not exist, or which has
   // no digits where they belong; its date and time are written as text.
   std::function<void(const LineOrigin&)> bad_date;
+  // The teams that tell places of several words (see place_and_match()); null:
+  // the place is the first word.
+  std::shared_ptr<const KnownTeams> known_teams;
 };
 
 // Writes the workbook with libxlsxwriter. The sheet "Calendario" has a bold,
@@ -49,7 +53,8 @@ struct WorkbookSettings {
 // CALENDARIO, then one row per match line in the order handed: the match
 // number (a number if it is up to 15 digits alone without a leading zero,
 // text otherwise), the date shown dd/mm/yyyy and the time shown hh:mm, the
-// place, the match, and the calendar's file name without folders and
+// place and the match as place_and_match() finds them, and the calendar's
+// file name without folders and
 // extension. A date or time that does not exist, or a date before 1900,
 // keeps its text as written. All text is UTF-8, cut to the 32,767
 // characters a cell holds; the columns are as wide as their text, up to 50.
@@ -102,6 +107,7 @@ class WorkbookExport : public LineSink {
   ByteSink& out_;
   std::string name_;
   std::function<void(const LineOrigin&)> bad_date_;
+  std::shared_ptr<const KnownTeams> known_teams_;
   std::unique_ptr<Xlsxwriter> xlsxwriter_;  // the library's functions
   std::vector<Source> sources_;
   std::unique_ptr<TemporaryFile> file_;

@@ -67,6 +67,7 @@ std::unique_ptr<LineSink> workbook_sink(ByteSink& out, const FormSettings& setti
   workbook.bad_date = [bad_date = settings.bad_date](const LineOrigin& origin) {
     bad_date(origin, "DATA e ORARIO restano come sono scritte");
   };
+  workbook.known_teams = settings.known_teams;
   return std::make_unique<WorkbookExport>(out, std::move(workbook));
 }
 

@@ -46,6 +46,9 @@ WorkbookSettings two_calendars(const std::string& scratch) {
   settings.encodings = {Encoding::Windows1252, Encoding::Utf8};
   settings.created = 1220227200;
   settings.scratch_folder = scratch;
+  auto teams = std::make_shared<KnownTeams>();
+  teams->add("1 05/10/24 18:00 Imola Imola Basket - Virtus San Lazzaro");
+  settings.known_teams = teams;
   return settings;
 }
 
@@ -156,6 +159,11 @@ TEST(WorkbookClients, EveryCellWithItsTypeAndAsShown) {
        "str 12A\tdatetime 2008-09-21 00:00:00\ttime 18:00:00\tstr Faenza\tstr Faenza, "
        "Forlì\tstr calendario1",
        "12A,21/09/2008,18:00,Faenza,\"Faenza, Forlì\",calendario1"},
+      // A place of several words, told by the team after it.
+      {{"4 12/10/24 18:00 San Lazzaro Virtus San Lazzaro - Imola", 1},
+       "int 4\tdatetime 2024-10-12 00:00:00\ttime 18:00:00\tstr San Lazzaro\tstr Virtus San "
+       "Lazzaro - Imola\tstr calendario2",
+       "4,12/10/2024,18:00,San Lazzaro,Virtus San Lazzaro - Imola,calendario2"},
       {{"007 01/01/1850 00:00 Erba", 1, 4},
        "str 007\tstr 01/01/1850\ttime 00:00:00\tstr Erba\t\tstr calendario2",
        "007,01/01/1850,00:00,Erba,,calendario2"},
@@ -189,7 +197,7 @@ TEST(WorkbookClients, EveryCellWithItsTypeAndAsShown) {
   std::istringstream shown_rows(shown);
   std::string row;
   std::getline(rows, row);
-  EXPECT_EQ(row, "Calendario\tA2\tA1:F6\tbold\t2008-09-01 00:00:00");
+  EXPECT_EQ(row, "Calendario\tA2\tA1:F7\tbold\t2008-09-01 00:00:00");
   std::getline(rows, row);
   EXPECT_EQ(row, "str N\tstr DATA\tstr ORARIO\tstr LUOGO\tstr PARTITA\tstr CALENDARIO");
   std::getline(shown_rows, row);
