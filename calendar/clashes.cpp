@@ -98,7 +98,6 @@ ClashCheck::Place* ClashCheck::place_of(std::string_view after_time, Encoding en
   append_folded_case(folded, place_and_match_found.place);
   Place* place = folded.empty() ? nullptr : &places_.try_emplace(std::move(folded)).first->second;
   places_by_text.emplace(home_side, place);
-  ++places_by_text_size_;
   return place;
 }
 
@@ -112,10 +111,11 @@ void ClashCheck::start_date(int date) {
   places_of_date_.clear();
   // The names of places and teams are few: this bound only keeps odd
   // calendars from growing the places without end.
-  if (places_by_text_size_ >= kPlacesMost) {
+  std::size_t texts = 0;
+  for (const auto& places_by_text : places_by_text_) texts += places_by_text.size();
+  if (texts >= kPlacesMost) {
     for (auto& places_by_text : places_by_text_) places_by_text.clear();
     places_.clear();
-    places_by_text_size_ = 0;
   }
   kept_after_drop_ = 0;
 }

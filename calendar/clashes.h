@@ -124,7 +124,6 @@ class ClashCheck : public LineSink {
   // theirs by the text and are neither converted nor folded.
   std::unordered_map<std::string, Place, NameHash, std::equal_to<>> places_;
   std::array<std::unordered_map<std::string, Place*, NameHash, std::equal_to<>>, 4> places_by_text_;
-  std::size_t places_by_text_size_ = 0;
   // Reused, so that a line costs no allocation.
   std::string converted_;
   std::vector<std::uint32_t> moved_to_;

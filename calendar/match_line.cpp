@@ -93,10 +93,10 @@ std::size_t cutting_spaces(std::string_view line, CuttingSpaces& at, std::size_t
   auto char_at = [&](std::size_t i) { return i < line.size() ? line[i] : '\0'; };
   if (char_at(0) == 'G' || char_at(1) == 'i' || char_at(2) == 'o') return 0;
   most = std::min(most, at.size());
+  if (most == 0) return 0;
   std::size_t n = 0;
   // A byte loop: the spaces stand a few bytes apart, too close for a search
   // call per space to pay.
-  if (most == 0) return 0;
   for (std::size_t i = 0; i < line.size(); ++i) {
     if (line[i] != ' ') continue;
     at[n] = i;

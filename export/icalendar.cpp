@@ -236,7 +236,9 @@ void ICalendarExport::match_line(const MergedLine& line) {
 
   // A line of unknown encoding is converted whole or not at all.
   std::string_view text = as_utf8(origin.as_read, source.encoding, line_utf8_);
-  std::string_view number = MatchLine(text, origin.layout).fields().number;
+  Cells cells{};
+  cut_cells(text, cells);
+  std::string_view number = cells[0];
   auto [place, match] = place_and_match(text_after_time(text), known_teams_.get());
 
   Sha1 hash = source.uid_prefix;
