@@ -386,16 +386,35 @@ TEST(Merge, ClashesAtOnePlace) {
     EXPECT_EQ(warnings, c.warnings) << c.name;
   }
   // Matches a minute apart at one place: each clashes with the 119 before it,
-  // also once the check has dropped those too early to clash.
+  // also once the check has dropped those too early to clash, whose texts
+  // move. Then, on the next date, more places than the check keeps, and one
+  // clash after it has forgotten them.
   int count = 0;
-  ClashCheck check({{Encoding::Ascii}, nullptr, 120, [&](const Clash&) { ++count; }});
-  for (int minute = 0; minute < 600; ++minute) {
+  std::string last;
+  ClashCheck check({{Encoding::Ascii}, nullptr, 120, [&](const Clash& clash) {
+                      ++count;
+                      last = clash_warning(clash, {"u14.txt"});
+                    }});
+  auto check_line = [&check](int number, const char* format, int hour, int minute,
+                             const std::string& place) {
     char text[40];
-    std::snprintf(text, sizeof text, "%d 09/11/24 %02d:%02d %s X", minute, minute / 60 + 8,
-                  minute % 60, minute % 2 == 0 ? "Forli" : "FORLI");
-    check.match_line({text, {}, {0, minute + 1, text, {number_offset(text, 0), 2}}});
-  }
+    std::snprintf(text, sizeof text, format, number, hour, minute, place.c_str());
+    check.match_line({text, {}, {0, number, text, {number_offset(text, 0), 2}}});
+  };
+  for (int minute = 0; minute < 600; ++minute)
+    check_line(minute + 1, "%d 09/11/24 %02d:%02d %s X", minute / 60 + 8, minute % 60,
+               minute % 2 == 0 ? "Forli" : "FORLI");
   EXPECT_EQ(count, 119 * 120 / 2 + 480 * 119);
+  EXPECT_EQ(last,
+            "attenzione: sovrapposizione a Forli il 09/11/24: 17:58 X (u14.txt, riga 599) e "
+            "17:59 X (u14.txt, riga 600)");
+  for (int place = 0; place < 5000; ++place)
+    check_line(place + 1, "%d 10/11/24 %02d:%02d P%s X", 8, 0, std::to_string(place));
+  check_line(5001, "%d 11/11/24 %02d:%02d %s Y", 9, 0, "Forli");
+  check_line(5002, "%d 11/11/24 %02d:%02d %s Z", 10, 0, "Forli");
+  EXPECT_EQ(last,
+            "attenzione: sovrapposizione a Forli il 11/11/24: 09:00 Y (u14.txt, riga 5001) "
+            "e 10:00 Z (u14.txt, riga 5002)");
 }
 
 }  // namespace
